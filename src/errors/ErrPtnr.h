@@ -1,0 +1,53 @@
+// The error report: a hidden window whose controls hold the latest report, and OnError.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/forms.h"
+
+namespace ps {
+
+class ErrPtnr : public Form {
+ public:
+  ErrPtnr();
+
+  // Records the failure, appends the protocol, sounds the alert, asks the host to end the
+  // screensaver and answers Retry. `repeated`: the same step failed again right after its
+  // retry; the report then asks the user (End is the only answer offered) and returns the
+  // button pressed, or End where no window can be shown.
+  i16 OnError(const std::string& module, const std::string& procedure, const Failure& failure,
+              bool repeated = false);
+
+  void cmdContinue_Click(int index);
+
+  // The hidden report never keeps the process alive.
+  bool keepsProcessAlive() const override { return false; }
+
+  i16 Answer = 0;
+
+  Control framComment, lblComment;
+  Control framFehler;
+  std::array<Control, 4> lblErrTitel_;
+  std::array<Control, 4> lblError_;
+  Control framProgInfo, lblProgInfo;
+  Control framProtocol;
+  std::array<Control, 4> cmdProtocol_;
+  Control framContinue;
+  std::array<Control, 4> cmdContinue_;
+
+  Control& lblErrTitel(int i) { return lblErrTitel_.at(static_cast<size_t>(i)); }
+  Control& lblError(int i) { return lblError_.at(static_cast<size_t>(i)); }
+  Control& cmdContinue(int i) { return cmdContinue_.at(static_cast<size_t>(i)); }
+
+  // The arrangement of the report window for display (OnError step 4).
+  void arrange();
+};
+
+// The program's version record.
+struct ProgramVersion {
+  static constexpr int major = 1, minor = 1, revision = 355;
+};
+
+}  // namespace ps

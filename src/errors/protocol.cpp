@@ -1,0 +1,97 @@
+#include "errors/protocol.h"
+
+#include <cstdio>
+
+#include "errors/ErrPtnr.h"
+#include "host/process.h"
+
+namespace ps {
+
+std::string LPSTRToString(std::string_view buffer) {
+  size_t nul = buffer.find('\0');
+  if (nul == std::string_view::npos) return {};
+  return std::string(buffer.substr(0, nul));
+}
+
+namespace {
+
+std::string twoDigits(int v) {
+  char b[16];
+  std::snprintf(b, sizeof b, "%02d", v);
+  return b;
+}
+
+std::string platformName(const OsVersion& v) {
+  switch (v.platformId) {
+    case 0:
+      return "Win32s";
+    case 1:
+      return "Windows 9x";
+    case 2:
+      return "Windows NT";
+    default:
+      return v.platformName.empty() ? "Platform " + std::to_string(v.platformId) : v.platformName;
+  }
+}
+
+}  // namespace
+
+std::string BuildProtocol(ErrPtnr& r) {
+  const std::string crlf = "\r\n";
+  const std::string sep = std::string(70, '-') + crlf;
+  const std::string indent(10, ' ');
+  std::string t = sep;
+  t += "F E H L E R P R O T O K O L L  /  E R R O R   P R O T O C O L L" + crlf;
+  t += sep;
+  t += upperAscii(r.framProgInfo.caption()) + crlf;
+  t += indent + r.lblProgInfo.caption() + crlf;
+  t += sep;
+  t += upperAscii(r.framFehler.caption()) + crlf;
+  for (int k = 0; k <= 3; ++k) {
+    t += indent + r.lblErrTitel(k).caption() + "\t" + r.lblError(k).caption() + crlf;
+  }
+  LocalTime now = platform().now();
+  t += indent + "Datum/Uhrzeit (Date/Time):\t" + twoDigits(now.month) + "-" + twoDigits(now.day) +
+       "-" + std::to_string(now.year) + " / " + twoDigits(now.hour) + ":" + twoDigits(now.minute) +
+       ":" + twoDigits(now.second) + crlf;
+  t += sep;
+  t += "SYSTEMINFO:" + crlf;
+  t += indent + "Plattform/Environment:\t";
+  OsVersion v = platform().GetVersionExA();
+  t += platformName(v) + crlf;
+  t += indent + "Version:\t" + std::to_string(v.majorVersion) + "." +
+       std::to_string(v.minorVersion) + crlf;
+  t += indent + "Build:\t" + std::to_string(v.buildNumber & 0xFFFFu) + "   " +
+       LPSTRToString(std::string_view(v.csdVersion.data(), v.csdVersion.size())) + crlf;
+  t += sep;
+  return t;
+}
+
+std::string protocolPath(const std::string& folder, char separator, const std::string& name) {
+  std::string p = folder;
+  if (p.empty() || p.back() != separator) p += separator;
+  return p + name + ".EPT";
+}
+
+void WriteProtocolFile(ErrPtnr& report) {
+  Platform& os = platform();
+  std::string text = os.toSystemCodePage(BuildProtocol(report) + "\r\n");
+  char sep = os.pathSeparator();
+  std::string name = os.programName();
+  try {
+    os.appendToFile(protocolPath(os.programDirectory(), sep, name), text);
+  } catch (const Failure&) {
+    // A screensaver usually sits in a system folder the user cannot write: keep the report
+    // in the user's own data folder rather than lose it.
+    std::string own = os.userDataDirectory();
+    if (own.empty()) throw;
+    try {
+      os.appendToFile(protocolPath(own, sep, name), text, true);
+      return;
+    } catch (const Failure&) {
+    }
+    throw;  // the program folder's failure
+  }
+}
+
+}  // namespace ps

@@ -1,0 +1,16 @@
+// Process-wide helpers of the module Allgemein.
+#pragma once
+
+#include "platform/runtime.h"
+
+namespace ps::Allgemein {
+
+// Uniform random whole number from lo to hi, both included; reversed and degenerate ranges
+// as the flower animation relies on them. 0 when its own report leaves it.
+i16 Zz(i16 lo, i16 hi);
+
+// Unloads every window, the last loaded first, skipping whatever fails; ends the process when
+// a window is still loaded afterwards.
+void Shutdown();
+
+}  // namespace ps::Allgemein

@@ -1,0 +1,181 @@
+#include "host/saver.h"
+
+#include <cmath>
+#include <iostream>
+
+#include "animation/frmMain.h"
+#include "dialogs/frmConfig.h"
+#include "errors/guard.h"
+#include "host/allgemein.h"
+#include "host/frmPreview.h"
+#include "host/process.h"
+
+namespace ps::Saver {
+
+std::string modeSwitch(std::string_view commandLine) {
+  return upperAscii(trimBlanks(commandLine)).substr(0, 2);
+}
+
+i32 parseHandle(std::string_view commandLine) {
+  std::string t = upperAscii(trimBlanks(commandLine));
+  std::string_view rest = t.size() > 3 ? std::string_view(t).substr(3) : std::string_view();
+  return roundI32(leadingNumber(rest));
+}
+
+i16 IsWinNT() {
+  i16 result = kFalse;
+  OsVersion v;
+  Guard g("Saver", "IsWinNT");
+  g([&] { v = platform().GetVersionExA(); });
+  g([&] { result = truth(v.result == 1 && v.platformId == win::VER_PLATFORM_WIN32_NT); });
+  return result;
+}
+
+i16 SetTopMost(Form& form, i16 topMost, i16 activate) {
+  i16 result = kFalse;
+  u32 flags = 0;
+  Hwnd insertAfter = 0;
+  i32 r = 0;
+  Guard g("Saver", "SetTopMost");
+  g([&] {
+    flags = win::SWP_NOSIZE | win::SWP_NOMOVE;
+    if (activate == kFalse) flags |= win::SWP_NOACTIVATE;
+  });
+  g([&] {
+    insertAfter = topMost == kTrue    ? win::HWND_TOPMOST
+                  : topMost == kFalse ? win::HWND_NOTOPMOST
+                                      : 0;
+  });
+  g([&] { r = platform().SetWindowPos(form.hWnd(), insertAfter, 0, 0, 0, 0, flags); });
+  g([&] { result = truth(r != 0); });
+  return result;
+}
+
+void Main() {
+  Process& p = P();
+  Platform& os = p.platform;
+  std::string cmd, sw;
+  Guard g("Saver", "Main");
+  g([&] { LoadConfig(); });
+  g([&] {
+    LocalTime t = os.now();
+    float seconds = static_cast<float>(t.hour * 3600 + t.minute * 60 + t.second) +
+                    static_cast<float>(t.millisecond) / 1000.0f;
+    p.random.seedFromSingle(seconds);
+  });
+  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 0, 0); });
+  g([&] {
+    cmd = os.commandLine();
+    sw = modeSwitch(cmd);
+  });
+  if (sw == "/P") {
+    i32 host = 0;
+    Rect rect;
+    Hwnd handle = 0;
+    i32 style = 0;
+    g([&] { host = parseHandle(cmd); });
+    g([&] { os.GetClientRect(host, rect); });
+    g([&] { p.ScreenSaverMode = kFalse; });
+    g([&] {
+      p.forms.load(p.preview());
+      handle = p.preview().hWnd();
+    });
+    g([&] {
+      style = os.GetWindowLongA(handle, win::GWL_STYLE) | win::WS_CHILD;
+      os.SetWindowLongA(handle, win::GWL_STYLE, style);
+    });
+    g([&] { os.SetParent(handle, host); });
+    g([&] { os.SetWindowLongA(handle, win::GWL_HWNDPARENT, host); });
+    g([&] {
+      os.SetWindowPos(handle, 0, 0, 0, rect.right, rect.bottom,
+                      win::SWP_NOZORDER | win::SWP_NOACTIVATE | win::SWP_SHOWWINDOW);
+    });
+  } else if (sw == "/C") {
+    g([&] { p.forms.show(p.config()); });
+  } else if (sw == "/A") {
+    bool nt = true;
+    i32 host = 0;
+    g([&] { nt = IsWinNT() != kFalse; });
+    if (!nt) {
+      g([&] { host = parseHandle(cmd); });
+      g([&] { os.PwdChangePasswordA("SCRSAVE", host); });
+    }
+  } else if (sw == "/S" || sw.empty()) {
+    g([&] { p.ScreenSaverMode = kTrue; });
+    g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, -1, 0); });
+    g([&] { os.ShowCursor(0); });
+    g([&] { p.forms.load(p.main()); });
+    g([&] { SetTopMost(p.main(), kTrue, kTrue); });
+    g([&] { p.forms.show(p.main()); });
+  }
+}
+
+void restoreSystemState() {
+  Platform& os = platform();
+  Guard g("Saver", "exitScreensaver", Guard::Mode::SkipSilently);
+  g([&] { os.ShowCursor(-1); });
+  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 1, 0); });
+  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, 0); });
+}
+
+void EndProgram() {
+  platform().exitProcess(0);
+  throw ProgramEnd{};  // exitProcess does not return; this only tells the compiler so
+}
+
+void EndProgramRestoring(int code) {
+  if (Process::exists() && P().ScreenSaverMode != kFalse) restoreSystemState();
+  platform().exitProcess(code);
+  throw ProgramEnd{};
+}
+
+void exitScreensaver() {
+  Process& p = P();
+  Platform& os = p.platform;
+  bool leave = true;
+  Guard g("Saver", "exitScreensaver");
+  // A failure here in the running mode is reported, and the report calls exitScreensaver
+  // again; when that call fails too, the chain would grow without end, so the second failure
+  // ends the program with the pointer and flags restored.
+  g.beforeReport = [&p](const Failure&) {
+    if (p.exitReportDepth > 0) EndProgramRestoring(1);
+    ++p.exitReportDepth;
+  };
+  g.afterReport = [&p] { --p.exitReportDepth; };
+  g([&] { leave = p.ScreenSaverMode != kFalse; });
+  if (!leave) return;
+  bool nt = true;
+  i32 verified = 1;
+  g([&] { nt = IsWinNT() != kFalse; });
+  if (!nt) {
+    g([&] { verified = os.VerifyScreenSavePwd(p.main().hWnd()); });
+    if (static_cast<i16>(verified & 0xFFFF) == 0) return;
+  }
+  g([&] { os.ShowCursor(-1); });
+  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 1, 0); });
+  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, 0); });
+  g([&] { Allgemein::Shutdown(); });
+  if (g.leaving()) return;
+  EndProgram();
+}
+
+void deliver(const std::function<void()>& event) {
+  try {
+    event();
+  } catch (const Failure& f) {
+    std::string msg = "PetalStream: unhandled failure " + std::to_string(f.number) + " (" +
+                      f.description + ") in line " + std::to_string(f.line);
+    if (Process::exists()) {
+      if (P().ScreenSaverMode != kFalse) restoreSystemState();
+      platform().reportFatal(msg);
+      platform().exitProcess(1);
+    }
+    std::cerr << msg << '\n';
+    std::exit(1);
+  } catch (const std::exception& e) {
+    // Anything else escaping an event is a fault of its own: name it the same way.
+    deliver([&] { raise(err::kPlatform, e.what()); });
+  }
+}
+
+}  // namespace ps::Saver

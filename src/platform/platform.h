@@ -1,0 +1,186 @@
+// What the system asks of the machine. A backend (win32, qt, the tests' fake) implements all of
+// it; the system layer never talks to the machine any other way.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace ps {
+
+class Form;
+class Control;
+class Surface;
+
+// A native window handle as the command line and the Win32 calls carry it.
+using Hwnd = std::int32_t;
+
+struct Rect {
+  i32 left = 0, top = 0, right = 0, bottom = 0;
+  i32 width() const { return right - left; }
+  i32 height() const { return bottom - top; }
+  bool empty() const { return right <= left || bottom <= top; }
+};
+
+struct SizeF {
+  float width = 0, height = 0;
+};
+
+// The operating system's version record (OSVERSIONINFOA and the call's result).
+struct OsVersion {
+  i32 result = 0;  // 1 when the query succeeded
+  u32 majorVersion = 0, minorVersion = 0, buildNumber = 0, platformId = 0;
+  std::array<char, 128> csdVersion{};  // service-pack text, NUL-terminated or not
+  std::string platformName;            // for identifiers beyond 0 to 2, named by the backend
+};
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+struct Font {
+  std::string name = "MS Sans Serif";
+  double points = 8.25;
+  int weight = 400;
+  bool italic = false, underline = false, strikeout = false;
+  int charset = 0;  // 0: ANSI
+  bool operator==(const Font&) const = default;
+};
+
+// Win32 constants the system passes through the interface.
+namespace win {
+inline constexpr u32 SPI_SETSCREENSAVEACTIVE = 17;
+inline constexpr u32 SPI_SETSCREENSAVERRUNNING = 97;
+inline constexpr i32 GWL_STYLE = -16;
+inline constexpr i32 GWL_HWNDPARENT = -8;
+inline constexpr i32 WS_CHILD = 0x40000000;
+inline constexpr u32 SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4;
+inline constexpr u32 SWP_NOACTIVATE = 0x10, SWP_SHOWWINDOW = 0x40;
+inline constexpr Hwnd HWND_TOPMOST = -1, HWND_NOTOPMOST = -2;
+inline constexpr i32 VER_PLATFORM_WIN32_NT = 2;
+}  // namespace win
+
+enum class ResourceKind { Icon, Bitmap, Data };
+
+// Windows of the system: native windows, their geometry, timers and presentation.
+class Windowing {
+ public:
+  virtual ~Windowing() = default;
+  // The native window of a system window, created hidden; returns its handle.
+  virtual Hwnd createWindow(Form& form) = 0;
+  virtual void destroyWindow(Form& form) = 0;
+  virtual void showWindow(Form& form) = 0;  // modeless
+  // Shows the window modally and returns when it is hidden or unloaded. False when no window
+  // can be shown here (no display, or the running mode covers the screen).
+  virtual bool showModal(Form& form) = 0;
+  virtual void hideWindow(Form& form) = 0;
+  virtual void maximizeWindow(Form& form) = 0;
+  // The form's Left/Top/Width/Height (twips), caption or a control changed: mirror it.
+  virtual void formChanged(Form& form) = 0;
+  virtual void controlChanged(Form& form, Control& control) = 0;
+  virtual SizeF clientSize(const Form& form) = 0;  // pixels
+  virtual SizeF screenSize() = 0;                  // pixels
+  virtual int twipsPerPixel() = 0;                 // 15 at 96 dots per inch
+  // A millisecond timer per window: the backend calls Form::timerExpired while enabled.
+  virtual void setTimer(Form& form, i32 intervalMs, bool enabled) = 0;
+  // Shows the window surface; only `dirty` changed since the last presentation.
+  virtual void present(Form& form, const Surface& surface, const Rect& dirty) = 0;
+  // The application-wide mouse-pointer shape goes back to the default.
+  virtual void resetMousePointer() = 0;
+  // No window keeps the process alive any more: leave the event loop.
+  virtual void quit() = 0;
+
+  // Win32 window calls, as the preview mode and SetTopMost use them.
+  virtual i32 GetClientRect(Hwnd hwnd, Rect& rect) = 0;
+  virtual i32 GetWindowLongA(Hwnd hwnd, i32 index) = 0;
+  virtual i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) = 0;
+  virtual Hwnd SetParent(Hwnd child, Hwnd parent) = 0;
+  virtual i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy,
+                           u32 flags) = 0;
+};
+
+// Text and screen pixels. Surfaces themselves are platform-free.
+class Drawing {
+ public:
+  virtual ~Drawing() = default;
+  virtual int textWidth(const Font& font, std::string_view text) = 0;
+  virtual int textHeight(const Font& font, std::string_view text) = 0;
+  // Draws with the text's top-left corner at (x, y), transparent background.
+  virtual void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
+                        u32 rgb) = 0;
+  // Copies the display's pixels from (0, 0), w × h, into target at (0, 0) (CreateDCA
+  // "DISPLAY" and BitBlt). False when the display or the copy cannot be had.
+  virtual bool captureDesktop(Surface& target, int w, int h) = 0;
+};
+
+// The program's own resources, by number.
+class Resources {
+ public:
+  virtual ~Resources() = default;
+  // The raw bytes of the resource; raises 326 when it does not exist.
+  virtual std::vector<std::uint8_t> resource(ResourceKind kind, int number) = 0;
+};
+
+// The per-user settings store.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::string GetSetting(const std::string& app, const std::string& section,
+                                 const std::string& key, const std::string& def) = 0;
+  virtual void SaveSetting(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& value) = 0;
+};
+
+// Operating-system services.
+class SystemServices {
+ public:
+  virtual ~SystemServices() = default;
+  virtual i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) = 0;
+  virtual i32 ShowCursor(i32 show) = 0;
+  virtual OsVersion GetVersionExA() = 0;
+  virtual u32 GetTickCount() = 0;
+  virtual LocalTime now() = 0;
+  virtual std::string shortDate(const LocalTime& t) = 0;  // the user's short date format
+  virtual std::string longTime(const LocalTime& t) = 0;   // the user's long time format
+  virtual void alert() = 0;                               // the system alert sound
+  virtual void ShellExecuteOpen(Hwnd owner, const std::string& address) = 0;
+  // 9x family only; raise when the service cannot be reached.
+  virtual i32 VerifyScreenSavePwd(Hwnd hwnd) = 0;
+  virtual void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) = 0;
+  virtual std::string commandLine() = 0;
+  virtual std::string programDirectory() = 0;  // no trailing separator unless a root
+  virtual std::string programName() = 0;       // file name without extension
+  virtual char pathSeparator() = 0;
+  // The user's own data folder for the program's files, where the program's folder cannot
+  // be written; empty if there is none.
+  virtual std::string userDataDirectory() = 0;
+  // 8-bit text in the system's code page from the program's UTF-8 text.
+  virtual std::string toSystemCodePage(std::string_view utf8) = 0;
+  // A failure no handler took: tell the user (stderr, or a message box outside full screen).
+  virtual void reportFatal(const std::string& message) = 0;
+  // Ends the process now: never returns (the fake throws ProgramEnd).
+  [[noreturn]] virtual void exitProcess(int code) = 0;
+};
+
+// The file system.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // Appends the bytes to the file, creating it (and, with makeFolders, its missing folders);
+  // raises 75 when it cannot be opened or written.
+  virtual void appendToFile(const std::string& path, std::string_view bytes,
+                            bool makeFolders = false) = 0;
+};
+
+class Platform : public Windowing,
+                 public Drawing,
+                 public Resources,
+                 public SettingsStore,
+                 public SystemServices,
+                 public Files {};
+
+}  // namespace ps

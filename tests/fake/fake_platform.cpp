@@ -1,0 +1,317 @@
+#include "fake/fake_platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "host/saver.h"
+
+namespace ps::fake {
+
+std::string storeKey(const std::string& key) {
+  return "PetalStream/Settings/" + key;
+}
+
+FakePlatform::FakePlatform() {
+  version.result = 1;
+  version.majorVersion = 5;
+  version.minorVersion = 1;
+  version.buildNumber = 2600;
+  version.platformId = 2;
+  std::strcpy(version.csdVersion.data(), "Service Pack 2");
+}
+
+int FakePlatform::count(const std::string& call) const {
+  return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+std::vector<std::string> FakePlatform::only(std::initializer_list<std::string> prefixes) const {
+  std::vector<std::string> r;
+  for (const auto& c : calls) {
+    for (const auto& p : prefixes) {
+      if (c.rfind(p, 0) == 0) {
+        r.push_back(c);
+        break;
+      }
+    }
+  }
+  return r;
+}
+
+Hwnd FakePlatform::createWindow(Form& form) {
+  Hwnd h = nextHandle_++;
+  windows[h] = &form;
+  clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
+                         form.clientHeightTwips() / static_cast<float>(tpp)};
+  log("createWindow(" + form.name() + ")");
+  return h;
+}
+
+void FakePlatform::destroyWindow(Form& form) {
+  windows.erase(form.hWnd());
+  timers.erase(&form);
+  log("destroyWindow(" + form.name() + ")");
+}
+
+void FakePlatform::showWindow(Form& form) {
+  log("showWindow(" + form.name() + ")");
+  if (form.maximized()) resize(form, screen.width, screen.height);
+}
+
+bool FakePlatform::showModal(Form& form) {
+  log("showModal(" + form.name() + ")");
+  return modal ? modal(form) : false;
+}
+
+void FakePlatform::hideWindow(Form& form) {
+  log("hideWindow(" + form.name() + ")");
+}
+
+void FakePlatform::maximizeWindow(Form& form) {
+  log("maximizeWindow(" + form.name() + ")");
+}
+
+void FakePlatform::formChanged(Form& form) {
+  clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
+                         form.clientHeightTwips() / static_cast<float>(tpp)};
+}
+
+void FakePlatform::controlChanged(Form&, Control&) {}
+
+SizeF FakePlatform::clientSize(const Form& form) {
+  auto it = clients.find(&form);
+  return it == clients.end() ? SizeF{} : it->second;
+}
+
+void FakePlatform::resize(Form& form, float w, float h) {
+  clients[&form] = SizeF{w, h};
+  Saver::deliver([&] { form.Form_Resize(); });
+}
+
+void FakePlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {
+  timers[&form] = {intervalMs, enabled};
+}
+
+void FakePlatform::present(Form&, const Surface&, const Rect& dirty) {
+  ++presents;
+  lastDirty = dirty;
+}
+
+void FakePlatform::quit() {
+  quitRequested = true;
+  log("quit");
+}
+
+i32 FakePlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
+  log("GetClientRect(" + std::to_string(hwnd) + ")");
+  auto it = windows.find(hwnd);
+  if (it == windows.end()) {
+    // Foreign host windows of the tests: 152 × 112, as a control panel's preview area.
+    rect = hwnd == 0 ? Rect{} : Rect{0, 0, 152, 112};
+    return hwnd == 0 ? 0 : 1;
+  }
+  SizeF c = clientSize(*it->second);
+  rect = Rect{0, 0, static_cast<i32>(c.width), static_cast<i32>(c.height)};
+  return 1;
+}
+
+i32 FakePlatform::GetWindowLongA(Hwnd hwnd, i32 index) {
+  log("GetWindowLongA(" + std::to_string(hwnd) + "," + std::to_string(index) + ")");
+  return index == win::GWL_STYLE ? styles_[hwnd] : 0;
+}
+
+i32 FakePlatform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
+  log("SetWindowLongA(" + std::to_string(hwnd) + "," + std::to_string(index) + "," +
+      std::to_string(value) + ")");
+  if (index == win::GWL_STYLE) styles_[hwnd] = value;
+  return 1;
+}
+
+Hwnd FakePlatform::SetParent(Hwnd child, Hwnd parent) {
+  log("SetParent(" + std::to_string(child) + "," + std::to_string(parent) + ")");
+  return 0;
+}
+
+i32 FakePlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy,
+                               u32 flags) {
+  log("SetWindowPos(" + std::to_string(hwnd) + "," + std::to_string(insertAfter) + "," +
+      std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) + "," +
+      std::to_string(cy) + "," + std::to_string(flags) + ")");
+  auto it = windows.find(hwnd);
+  if (it == windows.end()) return 0;
+  if (!(flags & win::SWP_NOSIZE))
+    resize(*it->second, static_cast<float>(cx), static_cast<float>(cy));
+  return 1;
+}
+
+int FakePlatform::textWidth(const Font&, std::string_view text) {
+  return 7 * static_cast<int>(text.size());
+}
+
+int FakePlatform::textHeight(const Font&, std::string_view) {
+  return 16;
+}
+
+void FakePlatform::drawText(Surface& target, const Font&, int x, int y, std::string_view text,
+                            u32 rgb) {
+  textsDrawn.emplace_back(text);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    int cx = x + 7 * static_cast<int>(i);
+    // A 5 × 12 mark whose middle row encodes the character, so different texts differ.
+    Rect box = target.clip(cx + 1, y + 2, 5, 12);
+    for (int yy = box.top; yy < box.bottom; ++yy) {
+      for (int xx = box.left; xx < box.right; ++xx) {
+        bool edge = yy == y + 2 || yy == y + 13 || xx == cx + 1 || xx == cx + 5;
+        bool bit = yy == y + 7 && ((static_cast<unsigned char>(text[i]) >> (xx - cx - 1)) & 1);
+        if (edge || bit) target.set(xx, yy, rgb);
+      }
+    }
+  }
+}
+
+bool FakePlatform::captureDesktop(Surface& target, int w, int h) {
+  log("captureDesktop(" + std::to_string(w) + "," + std::to_string(h) + ")");
+  if (desktopFails) return false;
+  Rect r = target.clip(0, 0, w, h);
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      target.set(x, y, static_cast<u32>(((x * 3) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | 0x40));
+  return true;
+}
+
+namespace {
+std::string resourcePath(ResourceKind kind, int n) {
+  std::string base = std::string(PETALSTREAM_SOURCE_DIR) + "/resources/";
+  switch (kind) {
+    case ResourceKind::Icon:
+      if (n == 1) return base + "icon/petalstream.ico";
+      return base + "sprites/" + std::to_string(n) + ".ico";
+    case ResourceKind::Bitmap:
+      if (n == 201) return base + "info/background.bmp";
+      if (n == 202) return base + "info/picture.bmp";
+      return base + "strips/" + std::to_string(n) + ".bmp";
+    case ResourceKind::Data:
+      return base + "preview.gif";
+  }
+  return {};
+}
+}  // namespace
+
+std::vector<std::uint8_t> FakePlatform::resource(ResourceKind kind, int number) {
+  auto key = std::make_pair(static_cast<int>(kind), number);
+  if (missingResources.count(key)) raise(err::kResourceNotFound);
+  auto it = resourceOverrides.find(key);
+  if (it != resourceOverrides.end()) return it->second;
+  bool known = (kind == ResourceKind::Icon && (number == 1 || (number >= 101 && number <= 200))) ||
+               (kind == ResourceKind::Bitmap &&
+                (number == 101 || number == 102 || number == 201 || number == 202)) ||
+               (kind == ResourceKind::Data && number == 301);
+  if (!known) raise(err::kResourceNotFound);
+  std::ifstream in(resourcePath(kind, number), std::ios::binary);
+  if (!in) raise(err::kResourceNotFound);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string FakePlatform::GetSetting(const std::string& app, const std::string& section,
+                                     const std::string& key, const std::string& def) {
+  log("GetSetting(" + key + ")");
+  if (failingReads.count(key) && failingReadsLeft != 0) {
+    if (failingReadsLeft > 0) --failingReadsLeft;
+    raise(err::kPlatform, "The settings store cannot be read");
+  }
+  auto it = store.find(app + "/" + section + "/" + key);
+  return it == store.end() ? def : it->second;
+}
+
+void FakePlatform::SaveSetting(const std::string& app, const std::string& section,
+                               const std::string& key, const std::string& value) {
+  log("SaveSetting(" + key + "," + value + ")");
+  if (storeWritesFail) raise(err::kPlatform, "The settings store cannot be written");
+  store[app + "/" + section + "/" + key] = value;
+}
+
+i32 FakePlatform::SystemParametersInfoA(u32 action, i32 param, u32 winIni) {
+  log("SystemParametersInfoA(" + std::to_string(action) + "," + std::to_string(param) + "," +
+      std::to_string(winIni) + ")");
+  if (action == win::SPI_SETSCREENSAVEACTIVE) screenSaveActive = param;
+  if (action == win::SPI_SETSCREENSAVERRUNNING) screenSaverRunning = param;
+  return 1;
+}
+
+i32 FakePlatform::ShowCursor(i32 show) {
+  log("ShowCursor(" + std::to_string(show) + ")");
+  cursorCount += show ? 1 : -1;
+  return cursorCount;
+}
+
+OsVersion FakePlatform::GetVersionExA() {
+  log("GetVersionExA");
+  return version;
+}
+
+std::string FakePlatform::shortDate(const LocalTime& t) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%02d.%02d.%04d", t.day, t.month, t.year);
+  return b;
+}
+
+std::string FakePlatform::longTime(const LocalTime& t) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return b;
+}
+
+void FakePlatform::ShellExecuteOpen(Hwnd owner, const std::string& address) {
+  log("ShellExecuteOpen(" + std::to_string(owner) + "," + address + ")");
+  shellOpened.push_back(address);
+}
+
+i32 FakePlatform::VerifyScreenSavePwd(Hwnd hwnd) {
+  log("VerifyScreenSavePwd(" + std::to_string(hwnd) + ")");
+  if (verifyFails) raise(err::kFileNotFound, "File not found: password.cpl");
+  if (verifyAnswers.empty()) return 1;
+  i32 a = verifyAnswers.front();
+  verifyAnswers.erase(verifyAnswers.begin());
+  return a;
+}
+
+void FakePlatform::PwdChangePasswordA(const std::string& provider, Hwnd hwnd) {
+  log("PwdChangePasswordA(" + provider + "," + std::to_string(hwnd) + ")");
+}
+
+std::string FakePlatform::toSystemCodePage(std::string_view utf8) {
+  // Western code page: two-byte sequences of Latin-1 letters become one byte.
+  std::string out;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    auto c = static_cast<unsigned char>(utf8[i]);
+    if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      out += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+void FakePlatform::reportFatal(const std::string& message) {
+  log("reportFatal");
+  fatal.push_back(message);
+}
+
+void FakePlatform::exitProcess(int code) {
+  log("exitProcess(" + std::to_string(code) + ")");
+  throw ProgramEnd{};
+}
+
+void FakePlatform::appendToFile(const std::string& path, std::string_view bytes, bool) {
+  log("appendToFile(" + path + ")");
+  for (const auto& folder : unwritableFolders) {
+    if (path.rfind(folder, 0) == 0) raise(err::kFileAccess);
+  }
+  files[path] += bytes;
+}
+
+}  // namespace ps::fake

@@ -1,0 +1,144 @@
+// The fake platform: everything in memory, every call recorded in order, answers and failures
+// scripted by the test.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/process.h"
+#include "platform/platform.h"
+#include "platform/surface.h"
+
+namespace ps::fake {
+
+class FakePlatform : public Platform {
+ public:
+  FakePlatform();
+
+  // The log of calls, in order, e.g. "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)".
+  std::vector<std::string> calls;
+  void log(std::string s) { calls.push_back(std::move(s)); }
+  int count(const std::string& call) const;
+  // The calls whose text starts with one of the prefixes, in order.
+  std::vector<std::string> only(std::initializer_list<std::string> prefixes) const;
+
+  // Scripted state.
+  std::string cmdLine;
+  OsVersion version;                         // Windows NT 5.1 build 2600 by default
+  std::map<std::string, std::string> store;  // "app/section/key" -> text
+  std::set<std::string> failingReads;        // keys whose read raises
+  int failingReadsLeft = -1;                 // how often they raise (-1: always)
+  bool storeWritesFail = false;
+  std::vector<i32> verifyAnswers;  // answers of VerifyScreenSavePwd in turn (then 1)
+  bool verifyFails = false;        // VerifyScreenSavePwd cannot be reached
+  std::string programDir = "C:\\Programs\\PetalStream";
+  std::string progName = "PetalStream";
+  char separator = '\\';
+  std::string dataDir = "C:\\Users\\me\\AppData\\Local\\PetalStream";
+  std::map<std::string, std::string> files;  // path -> content
+  std::set<std::string> unwritableFolders;   // appending below these raises 75
+  LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
+  u32 ticks = 100000000;
+  SizeF screen{800, 600};
+  int tpp = 15;
+  bool desktopFails = false;
+  std::function<bool(Form&)> modal;  // shows a form modally; default: cannot
+  std::map<std::pair<int, int>, std::vector<std::uint8_t>> resourceOverrides;
+  std::set<std::pair<int, int>> missingResources;
+
+  // Windows the fake has created.
+  std::map<Hwnd, Form*> windows;
+  std::map<const Form*, SizeF> clients;
+  std::map<const Form*, std::pair<i32, bool>> timers;  // interval, enabled
+  int presents = 0;
+  Rect lastDirty;
+  bool quitRequested = false;
+  std::vector<std::string> fatal;
+  std::vector<std::string> shellOpened;
+  std::vector<std::string> textsDrawn;
+
+  // Windowing
+  Hwnd createWindow(Form& form) override;
+  void destroyWindow(Form& form) override;
+  void showWindow(Form& form) override;
+  bool showModal(Form& form) override;
+  void hideWindow(Form& form) override;
+  void maximizeWindow(Form& form) override;
+  void formChanged(Form& form) override;
+  void controlChanged(Form& form, Control& control) override;
+  SizeF clientSize(const Form& form) override;
+  SizeF screenSize() override { return screen; }
+  int twipsPerPixel() override { return tpp; }
+  void setTimer(Form& form, i32 intervalMs, bool enabled) override;
+  void present(Form& form, const Surface& surface, const Rect& dirty) override;
+  void resetMousePointer() override { log("resetMousePointer"); }
+  void quit() override;
+  i32 GetClientRect(Hwnd hwnd, Rect& rect) override;
+  i32 GetWindowLongA(Hwnd hwnd, i32 index) override;
+  i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) override;
+  Hwnd SetParent(Hwnd child, Hwnd parent) override;
+  i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
+  // Resizes a form's client area as a user or the system would, running Form_Resize.
+  void resize(Form& form, float w, float h);
+
+  // Drawing: 7 pixels a character, 16 high; each character is drawn as a small box.
+  int textWidth(const Font& font, std::string_view text) override;
+  int textHeight(const Font& font, std::string_view text) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
+                u32 rgb) override;
+  bool captureDesktop(Surface& target, int w, int h) override;
+
+  // Resources: the committed files under resources/, unless a test says otherwise.
+  std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
+
+  // Settings store
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& def) override;
+  void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+
+  // System
+  i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) override;
+  i32 ShowCursor(i32 show) override;
+  OsVersion GetVersionExA() override;
+  u32 GetTickCount() override { return ticks; }
+  LocalTime now() override { return clock; }
+  std::string shortDate(const LocalTime& t) override;
+  std::string longTime(const LocalTime& t) override;
+  void alert() override { log("alert"); }
+  void ShellExecuteOpen(Hwnd owner, const std::string& address) override;
+  i32 VerifyScreenSavePwd(Hwnd hwnd) override;
+  void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) override;
+  std::string commandLine() override { return cmdLine; }
+  std::string programDirectory() override { return programDir; }
+  std::string programName() override { return progName; }
+  char pathSeparator() override { return separator; }
+  std::string userDataDirectory() override { return dataDir; }
+  std::string toSystemCodePage(std::string_view utf8) override;
+  void reportFatal(const std::string& message) override;
+  [[noreturn]] void exitProcess(int code) override;
+
+  // Files
+  void appendToFile(const std::string& path, std::string_view bytes, bool makeFolders) override;
+
+  int cursorCount = 0;  // the pointer's display count
+  i32 screenSaveActive = 1, screenSaverRunning = 0;
+
+ private:
+  Hwnd nextHandle_ = 0x1000;
+  std::map<Hwnd, i32> styles_;
+};
+
+// A process on a fresh fake platform, as each test wants it.
+struct World {
+  FakePlatform os;
+  Process process{os};
+};
+
+std::string storeKey(const std::string& key);  // "PetalStream/Settings/<key>"
+
+}  // namespace ps::fake
