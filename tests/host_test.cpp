@@ -1,0 +1,464 @@
+// Start-up, settings and the ending of the running mode, on the fake platform.
+#include <gtest/gtest.h>
+
+#include "animation/frmMain.h"
+#include "dialogs/frmConfig.h"
+#include "errors/ErrPtnr.h"
+#include "errors/guard.h"
+#include "fake/fake_platform.h"
+#include "host/allgemein.h"
+#include "host/frmPreview.h"
+#include "host/saver.h"
+
+namespace ps {
+namespace {
+
+using fake::storeKey;
+using fake::World;
+using Calls = std::vector<std::string>;
+
+// Runs the program's entry as the system starts it; true when the program ended.
+bool start(World& w, const std::string& commandLine) {
+  w.os.cmdLine = commandLine;
+  try {
+    Saver::deliver([] { Saver::Main(); });
+  } catch (const ProgramEnd&) {
+    return true;
+  }
+  return false;
+}
+
+bool endsProgram(const std::function<void()>& f) {
+  try {
+    Saver::deliver(f);
+  } catch (const ProgramEnd&) {
+    return true;
+  }
+  return false;
+}
+
+const Calls kSystemCalls = {};
+
+Calls systemCalls(const World& w) {
+  return w.os.only({"ShowCursor", "SystemParametersInfoA", "VerifyScreenSavePwd", "exitProcess",
+                    "PwdChangePasswordA"});
+}
+
+void useWindows98(World& w) {
+  w.os.version.platformId = 1;
+  w.os.version.majorVersion = 4;
+  w.os.version.minorVersion = 10;
+  w.os.version.buildNumber = 0x040A07CE;  // 9x keeps the version in the high word
+}
+
+// --- Start-up and dispatch --------------------------------------------------------------------
+
+TEST(StartUp, EmptyAndSlashSStartTheRunningMode) {
+  for (const char* cmd : {"", "/s", "/S", "   /S   ", "/S:123", "/sxyz"}) {
+    World w;
+    EXPECT_FALSE(start(w, cmd)) << cmd;
+    EXPECT_EQ(w.process.ScreenSaverMode, kTrue) << cmd;
+    EXPECT_TRUE(w.process.forms.isLoaded(w.process.main())) << cmd;
+    EXPECT_EQ(systemCalls(w), (Calls{"SystemParametersInfoA(17,0,0)",
+                                     "SystemParametersInfoA(97,-1,0)", "ShowCursor(0)"}))
+        << cmd;
+    // Made topmost and activated before it is shown.
+    auto order = w.os.only({"SetWindowPos", "showWindow"});
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0],
+              "SetWindowPos(" + std::to_string(w.process.main().hWnd()) + ",-1,0,0,0,0,3)");
+    EXPECT_EQ(order[1], "showWindow(frmMain)");
+  }
+}
+
+TEST(StartUp, UnknownSwitchesLoadNothingButStillSwitchActivationOff) {
+  for (const char* cmd : {"s", "-s", "/X", "garbage", "\x01\x02"}) {
+    World w;
+    EXPECT_FALSE(start(w, cmd));
+    EXPECT_EQ(w.process.forms.count(), 0) << cmd;
+    EXPECT_EQ(systemCalls(w), Calls{"SystemParametersInfoA(17,0,0)"}) << cmd;
+    EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
+  }
+}
+
+TEST(StartUp, SettingsAreLoadedBeforeAnythingElse) {
+  World w;
+  start(w, "/X");
+  ASSERT_FALSE(w.os.calls.empty());
+  EXPECT_EQ(w.os.calls.front(), "GetSetting(maxFl)");
+  auto first = std::find(w.os.calls.begin(), w.os.calls.end(), "SystemParametersInfoA(17,0,0)");
+  auto lastRead = std::find(w.os.calls.begin(), w.os.calls.end(), "GetSetting(Background)");
+  EXPECT_LT(lastRead, first);
+}
+
+TEST(StartUp, ConfigurationModeShowsTheDialogAndIgnoresAHandle) {
+  World w;
+  start(w, "/c:4711");
+  EXPECT_TRUE(w.process.forms.isLoaded(w.process.config()));
+  EXPECT_EQ(w.os.count("showWindow(frmConfig)"), 1);
+  EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
+  EXPECT_TRUE(w.os.only({"GetClientRect", "SetParent"}).empty());
+}
+
+TEST(StartUp, PreviewModeEmbedsIntoTheHostWindow) {
+  for (const char* cmd : {"/p 4711", "/P:4711"}) {
+    World w;
+    EXPECT_FALSE(start(w, cmd));
+    EXPECT_TRUE(w.os.files.empty());  // no report
+    EXPECT_EQ(w.os.presents, 1);      // the stretched picture, painted by the resize
+    frmPreview& pv = w.process.preview();
+    ASSERT_TRUE(w.process.forms.isLoaded(pv));
+    std::string h = std::to_string(pv.hWnd());
+    EXPECT_EQ(
+        w.os.only(
+            {"GetClientRect", "GetWindowLongA", "SetWindowLongA", "SetParent", "SetWindowPos"}),
+        (Calls{"GetClientRect(4711)", "GetWindowLongA(" + h + ",-16)",
+               "SetWindowLongA(" + h + ",-16,1073741824)", "SetParent(" + h + ",4711)",
+               "SetWindowLongA(" + h + ",-8,4711)", "SetWindowPos(" + h + ",0,0,0,152,112,84)"}))
+        << cmd;
+    EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
+  }
+}
+
+TEST(StartUp, PreviewHandleIsReadFromTheFourthCharacter) {
+  World w;
+  start(w, "/P4711");
+  EXPECT_EQ(w.os.only({"GetClientRect"}), Calls{"GetClientRect(711)"});
+  World none;
+  start(none, "/P");
+  EXPECT_EQ(none.os.only({"GetClientRect", "SetParent"}),
+            (Calls{"GetClientRect(0)",
+                   "SetParent(" + std::to_string(none.process.preview().hWnd()) + ",0)"}));
+}
+
+TEST(StartUp, PasswordModeOnlyOnThe9xFamily) {
+  World nt;
+  start(nt, "/A 4711");
+  EXPECT_TRUE(nt.os.only({"PwdChangePasswordA"}).empty());
+  EXPECT_EQ(nt.process.forms.count(), 0);
+
+  World w98;
+  useWindows98(w98);
+  start(w98, "/a 4711");
+  EXPECT_EQ(w98.os.only({"PwdChangePasswordA"}), Calls{"PwdChangePasswordA(SCRSAVE,4711)"});
+  EXPECT_EQ(w98.process.forms.count(), 0);
+}
+
+TEST(StartUp, AHandleBeyond32BitsIsReportedAndEndsAfterTheRetry) {
+  World w;
+  EXPECT_TRUE(start(w, "/P 99999999999"));
+  // Reported, retried once, reported again, then ended: nothing repeats without end.
+  std::string path = "C:\\Programs\\PetalStream\\PetalStream.EPT";
+  ASSERT_EQ(w.os.files.count(path), 1u);
+  const std::string& text = w.os.files[path];
+  size_t reports = 0;
+  for (size_t at = text.find("Prozedur / procedure:\tMain"); at != std::string::npos;
+       at = text.find("Prozedur / procedure:\tMain", at + 1))
+    ++reports;
+  EXPECT_EQ(reports, 2u);
+  EXPECT_NE(text.find("6 (Overflow)"), std::string::npos);
+  EXPECT_EQ(w.os.count("alert"), 2);
+  EXPECT_EQ(w.os.calls.back(), "exitProcess(0)");
+  EXPECT_TRUE(w.os.only({"GetClientRect"}).empty());
+}
+
+TEST(StartUp, IsWinNTAndSetTopMost) {
+  World w;
+  EXPECT_EQ(Saver::IsWinNT(), kTrue);
+  w.os.version.result = 0;
+  EXPECT_EQ(Saver::IsWinNT(), kFalse);
+  w.os.version.result = 1;
+  w.os.version.platformId = 1;
+  EXPECT_EQ(Saver::IsWinNT(), kFalse);
+
+  frmConfig& f = w.process.config();
+  w.process.forms.load(f);
+  std::string h = std::to_string(f.hWnd());
+  Saver::SetTopMost(f, kTrue, kFalse);
+  Saver::SetTopMost(f, kFalse, kTrue);
+  EXPECT_EQ(Saver::SetTopMost(f, 5, kTrue), kTrue);
+  EXPECT_EQ(w.os.only({"SetWindowPos"}),
+            (Calls{"SetWindowPos(" + h + ",-1,0,0,0,0,19)", "SetWindowPos(" + h + ",-2,0,0,0,0,3)",
+                   "SetWindowPos(" + h + ",0,0,0,0,0,3)"}));
+}
+
+// --- Settings ----------------------------------------------------------------------------------
+
+TEST(Settings, AnEmptyStoreGivesTheDefaultsAndWritesNothing) {
+  World w;
+  Saver::LoadConfig();
+  const Settings& s = w.process.settings;
+  EXPECT_EQ(s.maxFl, 10);
+  EXPECT_EQ(s.SpeedF, 10.0f);
+  EXPECT_EQ(s.Date, 1);
+  EXPECT_EQ(s.Time, 1);
+  EXPECT_EQ(s.Restart, 1);
+  EXPECT_EQ(s.rTime, 600);
+  EXPECT_EQ(s.Background, 4);
+  EXPECT_EQ(s.maxFlHalf, 5);
+  EXPECT_EQ(s.RandomBack, kTrue);
+  EXPECT_TRUE(w.os.store.empty());
+  EXPECT_TRUE(w.os.only({"SaveSetting"}).empty());
+}
+
+TEST(Settings, DerivedFieldsFollowTheStoredValues) {
+  const std::pair<const char*, i16> halves[] = {{"3", 2}, {"5", 2}, {"7", 4}, {"9", 4}, {"10", 5}};
+  for (auto [text, half] : halves) {
+    World w;
+    w.os.store[storeKey("maxFl")] = text;
+    w.os.store[storeKey("Background")] = "2";
+    Saver::LoadConfig();
+    EXPECT_EQ(w.process.settings.maxFlHalf, half) << text;
+    EXPECT_EQ(w.process.settings.RandomBack, kFalse);
+  }
+  World w;
+  w.os.store[storeKey("rTime")] = "100000";
+  w.os.store[storeKey("maxFl")] = " 50 ";
+  w.os.store[storeKey("Background")] = "9";
+  Saver::LoadConfig();
+  EXPECT_EQ(w.process.settings.rTime, 100000);
+  EXPECT_EQ(w.process.settings.maxFl, 50);  // no clamping
+  EXPECT_EQ(w.process.settings.Background, 9);
+}
+
+TEST(Settings, SaveThenLoadReproducesEveryField) {
+  World w;
+  Settings& s = w.process.settings;
+  s = Settings{7, 0.3f, 0, 1, 0, 5940, 4, 0, kFalse};
+  Saver::SaveConfig();
+  EXPECT_EQ(w.os.only({"SaveSetting"}),
+            (Calls{"SaveSetting(SpeedF,0.3)", "SaveSetting(maxFl,7)", "SaveSetting(Date,0)",
+                   "SaveSetting(Time,1)", "SaveSetting(Restart,0)", "SaveSetting(rTime,5940)",
+                   "SaveSetting(Background,4)"}));
+  Settings saved = s;
+  s = Settings{};
+  Saver::LoadConfig();
+  EXPECT_EQ(s.maxFl, saved.maxFl);
+  EXPECT_EQ(s.SpeedF, saved.SpeedF);
+  EXPECT_EQ(s.Date, saved.Date);
+  EXPECT_EQ(s.Time, saved.Time);
+  EXPECT_EQ(s.Restart, saved.Restart);
+  EXPECT_EQ(s.rTime, saved.rTime);
+  EXPECT_EQ(s.Background, 4);
+  EXPECT_EQ(s.RandomBack, kTrue);
+  EXPECT_EQ(s.maxFlHalf, 4);
+}
+
+TEST(Settings, ASpeedWrittenUnderAGermanLocaleStillReads) {
+  World w;
+  w.os.store[storeKey("SpeedF")] = "0,5";
+  Saver::LoadConfig();
+  EXPECT_EQ(w.process.settings.SpeedF, 0.5f);
+}
+
+TEST(Settings, ABadStoredValueIsReportedRetriedAndThenEnds) {
+  for (const char* bad : {"40000", "ten", "", "   "}) {
+    World w;
+    w.os.store[storeKey("maxFl")] = bad;
+    EXPECT_TRUE(endsProgram([] { Saver::LoadConfig(); })) << bad;
+    EXPECT_EQ(w.os.count("GetSetting(maxFl)"), 2) << bad;
+    EXPECT_EQ(w.process.errPtnr().lblError(1).caption(), "Saver");
+    EXPECT_EQ(w.process.errPtnr().lblError(2).caption(), "LoadConfig");
+    EXPECT_EQ(w.os.count("alert"), 2);
+    // Nothing of the store was touched.
+    EXPECT_EQ(w.os.store.size(), 1u);
+    EXPECT_EQ(w.os.store[storeKey("maxFl")], bad);
+  }
+}
+
+TEST(Settings, AStoreBrieflyUnavailableIsOvercomeByTheRetry) {
+  World w;
+  w.os.failingReads = {"rTime"};
+  w.os.failingReadsLeft = 1;
+  w.os.store[storeKey("rTime")] = "1200";
+  Saver::LoadConfig();
+  EXPECT_EQ(w.process.settings.rTime, 1200);
+  EXPECT_EQ(w.os.count("alert"), 1);
+  EXPECT_EQ(w.process.errPtnr().lblError(0).caption(), "5 (The settings store cannot be read)");
+}
+
+TEST(Settings, TheUserMayIgnoreOrCancelAFailingRead) {
+  // The report offers the user an answer when the retry fails again.
+  World w;
+  w.os.store[storeKey("Date")] = "yes";
+  w.os.store[storeKey("Background")] = "3";
+  w.os.modal = [&](Form& f) {
+    static_cast<ErrPtnr&>(f).cmdContinue_Click(answer::kIgnore);
+    return true;
+  };
+  Saver::LoadConfig();
+  EXPECT_EQ(w.process.settings.Date, 0);  // kept its value
+  EXPECT_EQ(w.process.settings.Background, 3);
+
+  World c;
+  c.os.store[storeKey("Date")] = "yes";
+  c.os.modal = [&](Form& f) {
+    static_cast<ErrPtnr&>(f).cmdContinue_Click(answer::kCancel);
+    return true;
+  };
+  Saver::LoadConfig();
+  EXPECT_EQ(c.process.settings.maxFl, 10);
+  EXPECT_EQ(c.process.settings.rTime, 0);  // never read
+  EXPECT_EQ(c.os.count("GetSetting(rTime)"), 0);
+}
+
+TEST(Settings, AStoreThatCannotBeWrittenIsReported) {
+  World w;
+  w.os.storeWritesFail = true;
+  w.os.modal = [&](Form& f) {
+    static_cast<ErrPtnr&>(f).cmdContinue_Click(answer::kIgnore);
+    return true;
+  };
+  Saver::SaveConfig();
+  EXPECT_EQ(w.process.errPtnr().lblError(2).caption(), "SaveConfig");
+  EXPECT_EQ(w.os.count("alert"), 14);  // every key: report, retry, report
+}
+
+// --- Ending ------------------------------------------------------------------------------------
+
+TEST(Ending, NTFamilyRestoresTwiceAndEndsInsideTheUnload) {
+  World w;
+  start(w, "/S");
+  w.os.calls.clear();
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyDown(16, 0); }));
+  EXPECT_EQ(systemCalls(w), (Calls{"ShowCursor(-1)", "SystemParametersInfoA(17,1,0)",
+                                   "SystemParametersInfoA(97,0,0)", "ShowCursor(-1)",
+                                   "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+                                   "exitProcess(0)"}));
+  // The process ended while frmMain was still unloading: its window was never destroyed.
+  EXPECT_EQ(w.os.count("destroyWindow(frmMain)"), 0);
+  EXPECT_EQ(w.os.cursorCount, 1);
+  EXPECT_EQ(w.os.screenSaveActive, 1);
+  EXPECT_EQ(w.os.screenSaverRunning, 0);
+}
+
+TEST(Ending, A9xRefusalChangesNothing) {
+  World w;
+  useWindows98(w);
+  start(w, "/S");
+  w.os.calls.clear();
+  w.os.verifyAnswers = {0x10000};  // only the low 16 bits count: zero
+  EXPECT_FALSE(endsProgram([&] { w.process.main().Form_Click(); }));
+  EXPECT_EQ(systemCalls(w),
+            Calls{"VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")"});
+  EXPECT_EQ(w.os.cursorCount, -1);
+  EXPECT_EQ(w.os.screenSaverRunning, -1);
+  EXPECT_TRUE(w.process.forms.isLoaded(w.process.main()));
+}
+
+TEST(Ending, A9xNestedRefusalLetsTheOuterCallEnd) {
+  World w;
+  useWindows98(w);
+  start(w, "/S");
+  std::string h = std::to_string(w.process.main().hWnd());
+  w.os.calls.clear();
+  w.os.verifyAnswers = {1, 0};
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyPress(65); }));
+  EXPECT_EQ(systemCalls(w), (Calls{"VerifyScreenSavePwd(" + h + ")", "ShowCursor(-1)",
+                                   "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+                                   "VerifyScreenSavePwd(" + h + ")", "exitProcess(0)"}));
+  EXPECT_EQ(w.os.count("destroyWindow(frmMain)"), 1);
+}
+
+TEST(Ending, OutsideTheRunningModeNothingHappens) {
+  for (const char* cmd : {"/C", "/P 4711"}) {
+    World w;
+    start(w, cmd);
+    int loaded = w.process.forms.count();
+    w.os.calls.clear();
+    Saver::exitScreensaver();
+    EXPECT_TRUE(systemCalls(w).empty()) << cmd;
+    EXPECT_EQ(w.process.forms.count(), loaded);
+  }
+}
+
+TEST(Ending, ClosingThePreviewEndsTheProcessWithoutTouchingThePointer) {
+  World w;
+  start(w, "/P 4711");
+  w.os.calls.clear();
+  w.process.forms.unload(w.process.preview());
+  EXPECT_TRUE(systemCalls(w).empty());
+  EXPECT_TRUE(w.os.quitRequested);
+}
+
+TEST(Ending, ShutdownUnloadsTheLastLoadedFirst) {
+  World w;
+  w.process.forms.load(w.process.config());
+  w.process.forms.load(w.process.errPtnr());
+  Allgemein::Shutdown();
+  EXPECT_EQ(w.os.only({"destroyWindow"}),
+            (Calls{"destroyWindow(ErrPtnr)", "destroyWindow(frmConfig)"}));
+  // With no window left it returns without ending the process.
+  EXPECT_TRUE(w.os.only({"exitProcess"}).empty());
+  Allgemein::Shutdown();
+  EXPECT_TRUE(w.os.only({"exitProcess"}).empty());
+}
+
+TEST(Ending, TheHiddenReportNeverKeepsTheProcessAlive) {
+  World w;
+  w.process.forms.show(w.process.config());
+  w.process.forms.load(w.process.errPtnr());
+  EXPECT_FALSE(w.os.quitRequested);
+  w.process.forms.unload(w.process.config());
+  EXPECT_TRUE(w.os.quitRequested);
+}
+
+TEST(Ending, AnUnreachablePasswordServiceEndsWithThePointerAndFlagsBack) {
+  World w;
+  useWindows98(w);
+  start(w, "/S");
+  w.os.verifyFails = true;
+  w.os.calls.clear();
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_MouseDown(1, 0, 5, 5); }));
+  // One report, then the report's own call fails again and ends the chain.
+  EXPECT_EQ(w.os.count("alert"), 1);
+  EXPECT_EQ(systemCalls(w),
+            (Calls{"VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")",
+                   "VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")",
+                   "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)",
+                   "SystemParametersInfoA(97,0,0)", "exitProcess(1)"}));
+  EXPECT_EQ(w.os.cursorCount, 0);
+}
+
+// --- The mouse filter ---------------------------------------------------------------------------
+
+TEST(MouseFilter, SmallMovesAreRecordedAndThreePixelsEnd) {
+  World w;
+  start(w, "/S");
+  frmMain& m = w.process.main();
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  EXPECT_FALSE(move(400, 300));  // the first report only records
+  for (int i = 1; i <= 100; ++i) {
+    ASSERT_FALSE(move(400 + 2.9f * i, 300 + 2.9f * i)) << i;  // a slow creep never ends
+  }
+  float x = m.LastX, y = m.LastY;
+  EXPECT_TRUE(move(x + 3, y));
+}
+
+TEST(MouseFilter, TheOriginCountsAsNoRecordedPosition) {
+  World w;
+  start(w, "/S");
+  frmMain& m = w.process.main();
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  EXPECT_FALSE(move(0, 0));
+  EXPECT_FALSE(move(500, 500));  // any distance from (0, 0) is only recorded
+  EXPECT_FALSE(move(502, 497.5f));
+  EXPECT_TRUE(move(502, 494.5f));
+}
+
+TEST(MouseFilter, AfterARefusedPasswordTheOldPositionStays) {
+  World w;
+  useWindows98(w);
+  start(w, "/S");
+  frmMain& m = w.process.main();
+  w.os.verifyAnswers = {0, 0};
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  EXPECT_FALSE(move(100, 100));
+  EXPECT_FALSE(move(110, 100));  // refused
+  EXPECT_EQ(m.LastX, 100);
+  EXPECT_FALSE(move(100, 103));  // measured against (100, 100) again: refused again
+  EXPECT_EQ(w.os.only({"VerifyScreenSavePwd"}).size(), 2u);
+}
+
+}  // namespace
+}  // namespace ps
