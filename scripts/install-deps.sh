@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Installs everything PetalStream needs to build and test, on Debian 12, as root. Safe to run again:
+# when every package is already there it changes nothing and needs no network.
+set -euo pipefail
+
+if [ "$(id -u)" != 0 ]; then
+  if command -v sudo >/dev/null; then exec sudo -E bash "$0" "$@"; fi
+  echo "install-deps.sh: run me as root" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  # build
+  cmake g++ make ninja-build git ca-certificates pkg-config clang-format
+  googletest libgtest-dev libbenchmark-dev
+  # Windows build: i686 cross compiler, Wine (32-bit) to run its programs and tests
+  g++-mingw-w64-i686-posix wine wine32:i386
+  # Wine's X11 driver and fonts, for the .scr in a window (Debian only recommends them)
+  fonts-wine libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
+  libxinerama1:i386 libxcomposite1:i386
+  # Linux build: Qt 6 Widgets on X11
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev
+  # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts
+  xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
+  # used by the scripts themselves (pgrep, flock, timeout)
+  procps util-linux coreutils
+)
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install-deps.sh: adding the i386 architecture (for 32-bit Wine)"
+  dpkg --add-architecture i386
+fi
+
+installed() {
+  [ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null)" = "ii " ]
+}
+missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps.sh: all ${#packages[@]} packages are installed"
+  exit 0
+fi
+
+echo "install-deps.sh: installing ${#missing[@]} packages: ${missing[*]}"
+start=$SECONDS
+log=$(mktemp /tmp/install-deps.XXXXXX.log)
+# Quiet on success; on failure the whole apt output is shown.
+run() {
+  if ! "$@" >>"$log" 2>&1 </dev/null; then
+    echo "install-deps.sh: '$*' failed; its output:" >&2
+    cat "$log" >&2
+    exit 1
+  fi
+}
+run apt-get update -q
+run apt-get install -y -q --no-install-recommends "${missing[@]}"
+rm -f "$log"
+
+still=()
+for p in "${packages[@]}"; do installed "$p" || still+=("$p"); done
+if [ ${#still[@]} -ne 0 ]; then
+  echo "install-deps.sh: still missing after apt-get install: ${still[*]}" >&2
+  exit 1
+fi
+echo "install-deps.sh: done in $((SECONDS - start))s"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Configures, builds and tests both builds: linux (Qt, tools, tests on the host), then windows
+# (the 32-bit .scr and the same tests cross-compiled, run under Wine). Every step runs even after an
+# earlier one failed, so one report shows all that is wrong; the exit code is 0 only if all passed.
+#
+#   bash scripts/test.sh [PRESET...]        (default: linux windows)
+#
+# CTEST_PARALLEL_LEVEL runs tests in parallel (default: one at a time).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+presets=("$@")
+[ ${#presets[@]} -eq 0 ] && presets=(linux windows)
+
+failed=()
+passed_total=0
+failed_total=0
+report=()
+
+for preset in "${presets[@]}"; do
+  start=$SECONDS
+  echo "==> $preset: configure"
+  if ! cmake --preset "$preset"; then
+    failed+=("$preset: configure"); report+=("$preset: configure failed"); continue
+  fi
+  echo "==> $preset: build"
+  if ! cmake --build --preset "$preset"; then
+    failed+=("$preset: build"); report+=("$preset: build failed"); continue
+  fi
+  echo "==> $preset: test"
+  log=$(mktemp)
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  # "NN% tests passed, F tests failed out of T"
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -n "$line" ]; then
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed_total=$((passed_total + t - f))
+    failed_total=$((failed_total + f))
+  fi
+  if [ "$rc" -ne 0 ]; then failed+=("$preset: test"); fi
+  report+=("$preset: ${line:-no test summary (ctest exit code $rc)} [$((SECONDS - start))s]")
+done
+
+echo
+echo "==> summary"
+printf '  %s\n' "${report[@]}"
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "FAILED: ${failed[*]}"
+fi
+echo "($SECONDS s in all)"
+echo "total: $passed_total passed, $failed_total failed"
+[ ${#failed[@]} -eq 0 ]
