@@ -1,5 +1,7 @@
 #include "platform/controls.h"
 
+#include <algorithm>
+
 #include "host/process.h"
 #include "platform/forms.h"
 
@@ -59,31 +61,50 @@ void Control::setBackColor(u32 rgb) {
 }
 
 void Control::setBackOpaque(bool v) {
+  if (v == backOpaque_) return;
   backOpaque_ = v;
   changed();
 }
 
 void Control::setFont(const Font& f) {
+  if (f == font_) return;
   font_ = f;
   changed();
 }
 
 void Control::setAlignment(int a) {
+  if (a < 0 || a > 2) raise(err::kInvalidProperty);
+  if (a == alignment_) return;
   alignment_ = a;
   changed();
 }
 
+void Control::setTabIndex(int i) {
+  if (i == tabIndex_) return;
+  tabIndex_ = i;
+  changed();
+}
+
 void Control::setPicture(ResourceKind kind, int id) {
+  if (kind == pictureKind_ && id == pictureId_) return;
   pictureKind_ = kind;
   pictureId_ = id;
   changed();
 }
 
-void Control::setRange(i16 min, i16 max, i16 smallChange, i16 largeChange) {
-  min_ = min, max_ = max, smallChange_ = smallChange, largeChange_ = largeChange;
-  if (value_ < min_) value_ = min_;
-  if (value_ > max_) value_ = max_;
+void Control::setStretch(bool v) {
+  if (v == stretch_) return;
+  stretch_ = v;
   changed();
+}
+
+void Control::setRange(i16 min, i16 max, i16 smallChange, i16 largeChange) {
+  if (min > max) raise(err::kInvalidProperty);
+  min_ = min, max_ = max, smallChange_ = smallChange, largeChange_ = largeChange;
+  i16 before = value_;
+  value_ = std::clamp(value_, min_, max_);
+  changed();
+  if (value_ != before && onChange) onChange();
 }
 
 void Control::setInterval(long long ms) {
@@ -113,7 +134,8 @@ void Control::setValue(long long v) {
         changed();
         return;
       }
-      // Selecting one option clears the others of its group (same container, same name).
+      // Selecting one option clears the others of its group: every option button in the
+      // same container, whatever its name.
       for (Control* c : form_->controls()) {
         if (c != this && c->kind_ == ControlKind::OptionButton && c->container_ == container_ &&
             c->value_ != 0) {
@@ -141,7 +163,7 @@ void Control::setValue(long long v) {
 }
 
 void Control::userClick() {
-  if (!enabled_) return;
+  if (!enabled_ || !visible_) return;
   switch (kind_) {
     case ControlKind::CheckBox:
       setValue(value_ == 1 ? 0 : 1);
@@ -152,6 +174,33 @@ void Control::userClick() {
     default:
       fireClick();
   }
+}
+
+bool Control::isTabStop() const {
+  switch (kind_) {
+    case ControlKind::CommandButton:
+    case ControlKind::CheckBox:
+    case ControlKind::OptionButton:
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar:
+      break;
+    default:
+      return false;
+  }
+  for (const Control* c = this; c != nullptr; c = c->container_) {
+    if (!c->enabled_ || !c->visible_) return false;
+  }
+  return true;
+}
+
+std::vector<Control*> tabStops(const std::vector<Control*>& controls) {
+  std::vector<Control*> stops;
+  std::copy_if(controls.begin(), controls.end(), std::back_inserter(stops),
+               [](const Control* c) { return c->isTabStop(); });
+  std::stable_sort(stops.begin(), stops.end(), [](const Control* a, const Control* b) {
+    return a->tabIndex() < b->tabIndex();
+  });
+  return stops;
 }
 
 }  // namespace ps
