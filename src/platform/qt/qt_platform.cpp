@@ -1,0 +1,424 @@
+// Windowing: system windows as Qt widgets, the running mode's full screen, windows inside
+// foreign hosts (the preview's, XScreenSaver's), timers and presentation.
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLoggingCategory>
+#include <QScreen>
+#include <QSettings>
+#include <QTimer>
+#include <cmath>
+
+#include "host/process.h"
+#include "host/saver.h"
+#include "platform/qt/form_window.h"
+#include "platform/surface.h"
+
+namespace ps::qt {
+
+namespace {
+constexpr i32 kPopupStyle = static_cast<i32>(0x80000000u);  // WS_POPUP
+constexpr i32 kDialogStyle = 0x00CA0000;                    // caption, system menu, minimize
+
+// Widgets go with deleteLater: a window may be unloaded from inside one of its own events.
+struct LaterDeleter {
+  void operator()(QObject* o) const { o->deleteLater(); }
+};
+
+// The window must be on the screen before the server lets it take keyboard and pointer: try
+// again for a while until it does.
+void grabInput(QPointer<FormWindow> fw, int attempt) {
+  if (!fw || fw->detached()) return;
+  QWindow* win = fw->windowHandle();
+  bool ok = win != nullptr && win->setKeyboardGrabEnabled(true) && win->setMouseGrabEnabled(true);
+  if (!ok && attempt < 50) {
+    QTimer::singleShot(100, fw.data(), [fw, attempt] { grabInput(fw, attempt + 1); });
+  }
+}
+}  // namespace
+
+struct QtPlatform::Window {
+  Form* form = nullptr;
+  Hwnd handle = 0;
+  std::unique_ptr<FormWindow, LaterDeleter> widget;
+  std::unique_ptr<QTimer> timer;
+  i32 interval = 0;
+  bool timerOn = false;
+  i32 style = 0;
+  Hwnd owner = 0, parent = 0;
+  std::unique_ptr<QWindow, LaterDeleter> foreign;  // the host we live in
+  std::unique_ptr<HostWatch> watch;
+  bool fullScreen = false;  // the running mode on the user's display
+  bool hackWindow = false;  // the running mode inside XScreenSaver's window
+  QEventLoop* modal = nullptr;
+};
+
+QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
+  QApplication::setQuitOnLastWindowClosed(false);  // the registry of loaded windows decides
+}
+
+QtPlatform::~QtPlatform() = default;
+
+QtPlatform::Window* QtPlatform::find(Hwnd h) {
+  for (auto& [f, w] : windows_) {
+    if (w->handle == h) return w.get();
+  }
+  return nullptr;
+}
+
+QtPlatform::Window* QtPlatform::find(const Form& f) const {
+  auto it = windows_.find(&f);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+FormWindow* QtPlatform::windowOf(const Form& form) const {
+  Window* w = find(form);
+  return w != nullptr ? w->widget.get() : nullptr;
+}
+
+Hwnd QtPlatform::createWindow(Form& form) {
+  auto w = std::make_unique<Window>();
+  w->form = &form;
+  w->handle = nextHandle_++;
+  w->style = form.borderless() ? kPopupStyle : kDialogStyle;
+  w->widget.reset(new FormWindow(form, twipsPerPixel()));
+  FormWindow* fw = w->widget.get();
+  if (form.borderless()) {
+    fw->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  } else {
+    fw->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowCloseButtonHint);
+  }
+  // A window that shows a surface wants every movement of the pointer.
+  fw->setMouseTracking(form.windowSurface() != nullptr);
+  fw->setSurface(form.windowSurface());
+  Hwnd h = w->handle;
+  windows_[&form] = std::move(w);
+  formChanged(form);
+  return h;
+}
+
+void QtPlatform::formChanged(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  FormWindow* fw = w->widget.get();
+  fw->setWindowTitle(QString::fromStdString(form.caption()));
+  if (w->fullScreen || w->hackWindow || w->foreign) return;  // sized by the screen or host
+  const float tpp = static_cast<float>(twipsPerPixel());
+  QSize client(static_cast<int>(std::lround(form.clientWidthTwips() / tpp)),
+               static_cast<int>(std::lround(form.clientHeightTwips() / tpp)));
+  client = client.expandedTo(QSize(1, 1));
+  if (form.windowSurface() == nullptr) {
+    fw->setFixedSize(client);  // dialogs keep their design size
+  } else {
+    fw->resize(client);
+  }
+  if (form.left() == 0 && form.top() == 0) {
+    // Never placed: the middle of the screen.
+    QRect screen = QGuiApplication::primaryScreen()->geometry();
+    fw->move(screen.center() - QPoint(client.width() / 2, client.height() / 2));
+  } else {
+    fw->move(static_cast<int>(std::lround(form.left() / tpp)),
+             static_cast<int>(std::lround(form.top() / tpp)));
+  }
+}
+
+void QtPlatform::controlChanged(Form& form, Control& control) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  if (control.kind() == ControlKind::Timer) {
+    w->interval = control.interval();
+    w->timerOn = control.enabled();
+    applyTimer(*w);
+    return;
+  }
+  w->widget->syncControl(control);
+}
+
+void QtPlatform::destroyWindow(Form& form) {
+  auto it = windows_.find(&form);
+  if (it == windows_.end()) return;
+  std::unique_ptr<Window> w = std::move(it->second);
+  windows_.erase(it);
+  if (w->modal != nullptr) w->modal->quit();
+  if (w->timer) w->timer->stop();
+  w->watch.reset();
+  if (w->fullScreen) releaseInput();
+  w->widget->detach();
+  w->widget->hide();
+  // The widget's native window goes before the host it was placed in.
+  w->widget.reset();
+  w->foreign.reset();
+}
+
+void QtPlatform::showWindow(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  FormWindow* fw = w->widget.get();
+  if (w->fullScreen) {
+    showFullScreen(*w);
+  } else if (w->hackWindow) {
+    if (launch_.root) {
+      // Over the root window: a window of the screen's size that takes no input.
+      fw->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                         Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+      fw->setTakesInput(false);
+      fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    } else {
+      embed(*w, launch_.window);
+      X11* x = X11::instance();
+      if (auto s = x != nullptr ? x->size(launch_.window) : std::nullopt) {
+        fw->setGeometry(QRect(QPoint(0, 0), *s));
+      }
+    }
+    fw->show();
+  } else {
+    fw->show();
+    fw->raise();
+    fw->activateWindow();
+  }
+}
+
+void QtPlatform::maximizeWindow(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  if (launch_.xscreensaver) {
+    w->hackWindow = true;
+  } else {
+    // The desktop as it is before the window covers it: the layout pass that wants it runs
+    // only once the window has its full size.
+    snapshotDesktop();
+    w->fullScreen = true;
+  }
+  if (w->widget->isVisible()) showWindow(form);
+}
+
+void QtPlatform::showFullScreen(Window& w) {
+  FormWindow* fw = w.widget.get();
+  // The full size before the first showing, so that the first layout pass has it.
+  fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+  fw->showFullScreen();
+  fw->raise();
+  fw->activateWindow();
+  fw->setFocus();
+  takeInput(w);
+}
+
+void QtPlatform::takeInput(Window& w) {
+  grabInput(QPointer<FormWindow>(w.widget.get()), 0);
+}
+
+void QtPlatform::releaseInput() {
+  for (auto& [f, w] : windows_) {
+    if (QWindow* win = w->widget->windowHandle()) {
+      win->setKeyboardGrabEnabled(false);
+      win->setMouseGrabEnabled(false);
+    }
+  }
+}
+
+void QtPlatform::embed(Window& w, XWindow host) {
+  FormWindow* fw = w.widget.get();
+  Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
+  if (w.hackWindow) flags |= Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+  fw->setWindowFlags(flags);
+  fw->setTakesInput(false);  // the host's owner deals with the user
+  w.foreign.reset(QWindow::fromWinId(host));
+  fw->winId();
+  fw->windowHandle()->setParent(w.foreign.get());
+  Form* form = w.form;
+  w.watch = std::make_unique<HostWatch>(
+      host, [this, form] { hostGone(*form); },
+      [this, form](QSize size) {
+        // The host's whole client area, at every change of its size.
+        if (Window* x = find(*form)) x->widget->setGeometry(QRect(QPoint(0, 0), size));
+      });
+}
+
+void QtPlatform::hostGone(Form& form) {
+  if (find(form) == nullptr) return;
+  // Our own window went down with the host: Qt's complaints about it are no news.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.xcb.warning=false"));
+  Saver::deliver([&form] { P().forms.unload(form); });
+}
+
+bool QtPlatform::showModal(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return false;
+  for (auto& [f, other] : windows_) {
+    // Nothing can be shown over the running mode: it covers the screen and holds the input.
+    if (other->fullScreen || other->hackWindow) return false;
+  }
+  FormWindow* fw = w->widget.get();
+  fw->setWindowModality(Qt::ApplicationModal);
+  fw->show();
+  fw->raise();
+  fw->activateWindow();
+  QEventLoop loop;
+  w->modal = &loop;
+  loop.exec();
+  if (Window* still = find(form)) {
+    still->modal = nullptr;
+    still->widget->setWindowModality(Qt::NonModal);
+  }
+  return true;
+}
+
+void QtPlatform::hideWindow(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  w->widget->hide();
+  if (w->modal != nullptr) {
+    w->modal->quit();
+    w->modal = nullptr;
+  }
+}
+
+SizeF QtPlatform::clientSize(const Form& form) {
+  Window* w = find(form);
+  if (w == nullptr) return {};
+  return SizeF{static_cast<float>(w->widget->width()), static_cast<float>(w->widget->height())};
+}
+
+SizeF QtPlatform::screenSize() {
+  QSize s = QGuiApplication::primaryScreen()->size();
+  return SizeF{static_cast<float>(s.width()), static_cast<float>(s.height())};
+}
+
+int QtPlatform::twipsPerPixel() {
+  double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
+  if (!(dpi > 0)) return 15;
+  return std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
+}
+
+void QtPlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  w->interval = intervalMs;
+  w->timerOn = enabled;
+  applyTimer(*w);
+}
+
+void QtPlatform::applyTimer(Window& w) {
+  if (!w.timer) {
+    w.timer = std::make_unique<QTimer>();
+    w.timer->setTimerType(Qt::PreciseTimer);
+    Form* form = w.form;
+    QObject::connect(w.timer.get(), &QTimer::timeout, [this, form] {
+      if (find(*form) == nullptr) return;
+      Saver::deliver([form] { form->timerExpired(); });
+    });
+  }
+  if (w.timerOn && w.interval > 0) {
+    // Switching on, or a new interval, starts the count afresh.
+    if (!w.timer->isActive() || w.timer->interval() != w.interval) w.timer->start(w.interval);
+  } else {
+    w.timer->stop();
+  }
+}
+
+void QtPlatform::present(Form& form, const Surface& surface, const Rect& dirty) {
+  Window* w = find(form);
+  if (w == nullptr) return;
+  w->widget->setSurface(&surface);
+  if (!dirty.empty()) {
+    w->widget->update(QRect(dirty.left, dirty.top, dirty.width(), dirty.height()));
+  }
+}
+
+void QtPlatform::resetMousePointer() {
+  // The program sets no pointer shape of its own here, so the default is what there is. The
+  // pointer's visibility (ShowCursor) is another matter and stays as it is.
+}
+
+void QtPlatform::quit() {
+  QCoreApplication::exit(0);
+}
+
+i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
+  if (Window* w = find(hwnd)) {
+    rect = Rect{0, 0, w->widget->width(), w->widget->height()};
+    return 1;
+  }
+  X11* x = X11::instance();
+  if (x == nullptr || hwnd <= 0) return 0;
+  std::optional<QSize> s = x->size(static_cast<XWindow>(hwnd));
+  if (!s) return 0;
+  rect = Rect{0, 0, s->width(), s->height()};
+  return 1;
+}
+
+i32 QtPlatform::GetWindowLongA(Hwnd hwnd, i32 index) {
+  Window* w = find(hwnd);
+  if (w == nullptr) return 0;
+  if (index == win::GWL_STYLE) return w->style;
+  if (index == win::GWL_HWNDPARENT) return w->owner;
+  return 0;
+}
+
+i32 QtPlatform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
+  Window* w = find(hwnd);
+  if (w == nullptr) return 0;
+  i32* slot = index == win::GWL_STYLE        ? &w->style
+              : index == win::GWL_HWNDPARENT ? &w->owner
+                                             : nullptr;
+  if (slot == nullptr) return 0;
+  // The child style and the owner take effect through SetParent, which places the window.
+  i32 previous = *slot;
+  *slot = value;
+  return previous;
+}
+
+Hwnd QtPlatform::SetParent(Hwnd child, Hwnd parent) {
+  Window* w = find(child);
+  if (w == nullptr) return 0;
+  Hwnd previous = w->parent;
+  w->parent = parent;
+  FormWindow* fw = w->widget.get();
+  if (Window* p = find(parent)) {
+    fw->winId();
+    fw->windowHandle()->setParent(p->widget->windowHandle());
+  } else if (parent != 0) {
+    // A foreign host (the preview area): watched, so that we go when it goes. A handle that
+    // names no window counts as a host that is gone already.
+    embed(*w, static_cast<XWindow>(parent));
+  } else if (fw->windowHandle() != nullptr) {
+    w->watch.reset();
+    fw->windowHandle()->setParent(nullptr);
+    w->foreign.reset();
+  }
+  return previous;
+}
+
+i32 QtPlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) {
+  Window* w = find(hwnd);
+  if (w == nullptr) return 0;
+  FormWindow* fw = w->widget.get();
+  if (!(flags & win::SWP_NOZORDER) && !w->hackWindow && !w->foreign) {
+    const bool onTop = fw->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (insertAfter == win::HWND_TOPMOST || insertAfter == win::HWND_NOTOPMOST) {
+      const bool want = insertAfter == win::HWND_TOPMOST;
+      if (want != onTop) {
+        const bool visible = fw->isVisible();
+        fw->setWindowFlag(Qt::WindowStaysOnTopHint, want);
+        if (visible) fw->show();  // changing the flags hides a window
+      }
+    }
+    if (fw->isVisible()) fw->raise();
+  }
+  if (!(flags & win::SWP_NOMOVE)) fw->move(x, y);
+  if (!(flags & win::SWP_NOSIZE)) {
+    QSize size = QSize(cx, cy).expandedTo(QSize(1, 1));
+    if (w->form->windowSurface() == nullptr) fw->setFixedSize(size);
+    fw->resize(size);
+  }
+  if (flags & win::SWP_SHOWWINDOW) {
+    fw->show();
+    if (!(flags & win::SWP_NOACTIVATE)) fw->activateWindow();
+  }
+  return 1;
+}
+
+}  // namespace ps::qt

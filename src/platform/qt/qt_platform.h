@@ -1,0 +1,126 @@
+// The Linux backend: every platform operation on Qt 6 Widgets and X11.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWindow>
+#include <map>
+#include <memory>
+
+#include "platform/platform.h"
+#include "platform/qt/launch.h"
+#include "platform/qt/x11.h"
+
+class QEventLoop;
+class QSettings;
+class QTimer;
+
+namespace ps::qt {
+
+class FormWindow;
+
+class QtPlatform : public Platform {
+ public:
+  explicit QtPlatform(Launch launch);
+  ~QtPlatform() override;
+  QtPlatform(const QtPlatform&) = delete;
+  QtPlatform& operator=(const QtPlatform&) = delete;
+
+  // SIGTERM, SIGINT and SIGHUP unload every window, as a session's end would, and end the
+  // process.
+  void handleTerminationSignals();
+  // The native window of a loaded form (tests and the event loop's owner look at it).
+  FormWindow* windowOf(const Form& form) const;
+
+  // Windowing
+  Hwnd createWindow(Form& form) override;
+  void destroyWindow(Form& form) override;
+  void showWindow(Form& form) override;
+  bool showModal(Form& form) override;
+  void hideWindow(Form& form) override;
+  void maximizeWindow(Form& form) override;
+  void formChanged(Form& form) override;
+  void controlChanged(Form& form, Control& control) override;
+  SizeF clientSize(const Form& form) override;
+  SizeF screenSize() override;
+  int twipsPerPixel() override;
+  void setTimer(Form& form, i32 intervalMs, bool enabled) override;
+  void present(Form& form, const Surface& surface, const Rect& dirty) override;
+  void resetMousePointer() override;
+  void quit() override;
+  i32 GetClientRect(Hwnd hwnd, Rect& rect) override;
+  i32 GetWindowLongA(Hwnd hwnd, i32 index) override;
+  i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) override;
+  Hwnd SetParent(Hwnd child, Hwnd parent) override;
+  i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
+
+  // Drawing
+  int textWidth(const Font& font, std::string_view text) override;
+  int textHeight(const Font& font, std::string_view text) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
+                u32 rgb) override;
+  bool captureDesktop(Surface& target, int w, int h) override;
+
+  // Resources
+  std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
+
+  // Settings store
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& def) override;
+  void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+
+  // System
+  i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) override;
+  i32 ShowCursor(i32 show) override;
+  OsVersion GetVersionExA() override;
+  u32 GetTickCount() override;
+  LocalTime now() override;
+  std::string shortDate(const LocalTime& t) override;
+  std::string longTime(const LocalTime& t) override;
+  void alert() override;
+  void ShellExecuteOpen(Hwnd owner, const std::string& address) override;
+  i32 VerifyScreenSavePwd(Hwnd hwnd) override;
+  void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) override;
+  std::string commandLine() override { return launch_.commandLine; }
+  std::string programDirectory() override;
+  std::string programName() override;
+  char pathSeparator() override { return '/'; }
+  std::string userDataDirectory() override;
+  std::string toSystemCodePage(std::string_view utf8) override { return std::string(utf8); }
+  void reportFatal(const std::string& message) override;
+  [[noreturn]] void exitProcess(int code) override;
+
+  // Files
+  void appendToFile(const std::string& path, std::string_view bytes, bool makeFolders) override;
+
+  // The handles this backend gives its windows: above every X window id (29 bits), so that a
+  // handle and a foreign window can never be taken for each other.
+  static constexpr Hwnd kFirstHandle = 0x20000001;
+
+ private:
+  struct Window;
+  Window* find(Hwnd h);
+  Window* find(const Form& f) const;
+  void applyTimer(Window& w);
+  void showFullScreen(Window& w);
+  void embed(Window& w, XWindow host);
+  void takeInput(Window& w);
+  void releaseInput();
+  void hostGone(Form& form);
+  void snapshotDesktop();
+  QSettings& store(const std::string& app);
+  void restorePointer();
+
+  Launch launch_;
+  Hwnd nextHandle_ = kFirstHandle;
+  std::map<const Form*, std::unique_ptr<Window>> windows_;
+  std::map<std::string, std::unique_ptr<QSettings>> stores_;
+  int cursorCount_ = 0;
+  bool pointerHidden_ = false;
+  QImage desktop_;
+  bool desktopTaken_ = false;
+  int signalPipe_[2] = {-1, -1};
+};
+
+}  // namespace ps::qt

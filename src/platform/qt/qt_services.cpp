@@ -1,0 +1,313 @@
+// Everything but the windows: text and desktop pixels, resources, the settings store, the
+// system's services, files, and the end of the process.
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <xcb/xcb.h>
+#include <QApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
+#include <QSocketNotifier>
+#include <QUrl>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+
+#include "host/process.h"
+#include "host/saver.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_util.h"
+#include "platform/surface.h"
+
+namespace ps::qt {
+
+// ---- Drawing
+
+int QtPlatform::textWidth(const Font& font, std::string_view text) {
+  return QFontMetrics(toQFont(font)).horizontalAdvance(fromUtf8(text));
+}
+
+int QtPlatform::textHeight(const Font& font, std::string_view) {
+  return QFontMetrics(toQFont(font)).height();
+}
+
+void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
+                          u32 rgb) {
+  if (target.empty() || text.empty()) return;
+  QFont f = toQFont(font);
+  QFontMetrics fm(f);
+  const QString s = fromUtf8(text);
+  QImage img(reinterpret_cast<uchar*>(target.data()), target.width(), target.height(),
+             target.width() * 4, QImage::Format_RGB32);
+  {
+    QPainter p(&img);
+    p.setFont(f);
+    p.setPen(toQColor(rgb));
+    p.drawText(x, y + fm.ascent(), s);
+  }
+  // The painter fills the unused top byte of the pixels it touched; surfaces keep it zero.
+  QRect ink = fm.boundingRect(s).translated(x, y + fm.ascent());
+  QRect band = (ink | QRect(x, y, fm.horizontalAdvance(s), fm.height())).adjusted(-2, -2, 2, 2);
+  band &= img.rect();
+  for (int yy = band.top(); yy <= band.bottom(); ++yy) {
+    u32* row = target.row(yy);
+    for (int xx = band.left(); xx <= band.right(); ++xx) row[xx] &= 0x00FFFFFFu;
+  }
+}
+
+void QtPlatform::snapshotDesktop() {
+  if (desktopTaken_) return;
+  desktopTaken_ = true;
+  if (QScreen* s = QGuiApplication::primaryScreen()) {
+    desktop_ = s->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  }
+}
+
+bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
+  snapshotDesktop();
+  if (desktop_.isNull()) return false;
+  const int cw = std::min({w, target.width(), desktop_.width()});
+  const int ch = std::min({h, target.height(), desktop_.height()});
+  for (int y = 0; y < ch; ++y) {
+    const auto* src = reinterpret_cast<const u32*>(desktop_.constScanLine(y));
+    u32* dst = target.row(y);
+    for (int x = 0; x < cw; ++x) dst[x] = src[x] & 0x00FFFFFFu;
+  }
+  return true;
+}
+
+// ---- Resources
+
+std::vector<std::uint8_t> QtPlatform::resource(ResourceKind kind, int number) {
+  const char* folder = kind == ResourceKind::Icon     ? "icon"
+                       : kind == ResourceKind::Bitmap ? "bitmap"
+                                                      : "rcdata";
+  QFile f(QStringLiteral(":/res/%1/%2").arg(QLatin1String(folder)).arg(number));
+  if (!f.open(QIODevice::ReadOnly)) raise(err::kResourceNotFound);
+  QByteArray bytes = f.readAll();
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+// ---- Settings store: an INI file per application in the user's configuration folder
+// ($XDG_CONFIG_HOME/PetalStream/<app>.ini), one group per section.
+
+QSettings& QtPlatform::store(const std::string& app) {
+  auto& s = stores_[app];
+  if (!s) {
+    s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                    QStringLiteral("PetalStream"), QString::fromStdString(app));
+  }
+  return *s;
+}
+
+namespace {
+QString settingKey(const std::string& section, const std::string& key) {
+  return QString::fromStdString(section) + u'/' + QString::fromStdString(key);
+}
+}  // namespace
+
+std::string QtPlatform::GetSetting(const std::string& app, const std::string& section,
+                                   const std::string& key, const std::string& def) {
+  QSettings& s = store(app);
+  if (s.status() == QSettings::AccessError) {
+    raise(err::kPlatform, "The settings store cannot be read: " + s.fileName().toStdString());
+  }
+  QVariant v = s.value(settingKey(section, key));
+  if (!v.isValid()) return def;
+  // A text with a comma that was written by hand, unquoted, reads as a list: join it again.
+  if (v.typeId() == QMetaType::QStringList) {
+    return v.toStringList().join(u',').toStdString();
+  }
+  return v.toString().toStdString();
+}
+
+void QtPlatform::SaveSetting(const std::string& app, const std::string& section,
+                             const std::string& key, const std::string& value) {
+  QSettings& s = store(app);
+  s.setValue(settingKey(section, key), QString::fromStdString(value));
+  s.sync();
+  if (s.status() != QSettings::NoError) {
+    raise(err::kPlatform, "The settings store cannot be written: " + s.fileName().toStdString());
+  }
+}
+
+// ---- System services. Linux has no screen-saver flags of the Windows kind and no password
+// service of its own: the flags change nothing, the user may always leave, and /A does nothing.
+
+i32 QtPlatform::SystemParametersInfoA(u32, i32, u32) {
+  return 1;
+}
+
+i32 QtPlatform::ShowCursor(i32 show) {
+  cursorCount_ += show != 0 ? 1 : -1;
+  // Inside XScreenSaver's window the pointer is XScreenSaver's.
+  const bool hide = cursorCount_ < 0 && !launch_.xscreensaver;
+  if (hide && !pointerHidden_) {
+    QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+    pointerHidden_ = true;
+  } else if (!hide && pointerHidden_) {
+    restorePointer();
+  }
+  return cursorCount_;
+}
+
+void QtPlatform::restorePointer() {
+  if (!pointerHidden_) return;
+  QGuiApplication::restoreOverrideCursor();
+  pointerHidden_ = false;
+}
+
+OsVersion QtPlatform::GetVersionExA() {
+  // A platform of its own (not 0 to 2): the protocol names it, with the kernel's version.
+  OsVersion v;
+  v.platformId = 100;
+  v.platformName = "Linux";
+  struct utsname u {};
+  if (uname(&u) != 0) return v;
+  v.result = 1;
+  unsigned major = 0, minor = 0, patch = 0;
+  std::sscanf(u.release, "%u.%u.%u", &major, &minor, &patch);
+  v.majorVersion = major;
+  v.minorVersion = minor;
+  v.buildNumber = patch;
+  std::strncpy(v.csdVersion.data(), u.release, v.csdVersion.size() - 1);
+  return v;
+}
+
+u32 QtPlatform::GetTickCount() {
+  // Milliseconds since the system started, wrapping at 32 bits as the program expects.
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<u32>(static_cast<unsigned long long>(ts.tv_sec) * 1000ull +
+                          static_cast<unsigned long long>(ts.tv_nsec) / 1000000ull);
+}
+
+LocalTime QtPlatform::now() {
+  QDateTime t = QDateTime::currentDateTime();
+  QDate d = t.date();
+  QTime c = t.time();
+  return LocalTime{d.year(), d.month(), d.day(), c.hour(), c.minute(), c.second(), c.msec()};
+}
+
+std::string QtPlatform::shortDate(const LocalTime& t) {
+  return QLocale::system()
+      .toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat)
+      .toStdString();
+}
+
+std::string QtPlatform::longTime(const LocalTime& t) {
+  // The locale's long time without the time zone's name, which a clock line does not show.
+  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+  format.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
+  return QLocale::system()
+      .toString(QTime(t.hour, t.minute, t.second, t.millisecond), format.trimmed())
+      .toStdString();
+}
+
+void QtPlatform::alert() {
+  QApplication::beep();
+}
+
+void QtPlatform::ShellExecuteOpen(Hwnd, const std::string& address) {
+  QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(address)));
+}
+
+i32 QtPlatform::VerifyScreenSavePwd(Hwnd) {
+  return 1;
+}
+
+void QtPlatform::PwdChangePasswordA(const std::string&, Hwnd) {}
+
+std::string QtPlatform::programDirectory() {
+  return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::string QtPlatform::programName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+std::string QtPlatform::userDataDirectory() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (state != nullptr && state[0] == '/') return std::string(state) + "/petalstream";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/petalstream";
+  return {};
+}
+
+void QtPlatform::reportFatal(const std::string& message) {
+  std::cerr << message << std::endl;
+}
+
+void QtPlatform::exitProcess(int code) {
+  for (auto& [app, s] : stores_) s->sync();
+  releaseInput();
+  restorePointer();
+  if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    xcb_flush(x11->connection());
+  }
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
+// ---- Files
+
+void QtPlatform::appendToFile(const std::string& path, std::string_view bytes, bool makeFolders) {
+  if (makeFolders) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  }
+  std::FILE* f = std::fopen(path.c_str(), "ab");
+  if (f == nullptr) raise(err::kFileAccess);
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !written) raise(err::kFileAccess);
+}
+
+// ---- Termination signals, turned into events of the event loop (self-pipe).
+
+namespace {
+int g_signalWrite = -1;
+void onSignal(int) {
+  const char c = 1;
+  [[maybe_unused]] ssize_t n = ::write(g_signalWrite, &c, 1);
+}
+}  // namespace
+
+void QtPlatform::handleTerminationSignals() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe_) != 0) return;
+  g_signalWrite = signalPipe_[0];
+  ::fcntl(signalPipe_[0], F_SETFL, O_NONBLOCK);
+  auto* notifier = new QSocketNotifier(signalPipe_[1], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, [this] {
+    char buf[16];
+    [[maybe_unused]] ssize_t n = ::read(signalPipe_[1], buf, sizeof buf);
+    // As at the end of a session: every window unloads, the last loaded first.
+    if (Process::exists()) {
+      Forms& forms = P().forms;
+      for (int i = forms.count() - 1; i >= 0; --i) {
+        if (i < forms.count()) Saver::deliver([&forms, i] { forms.unload(forms.at(i)); });
+      }
+    }
+    exitProcess(0);
+  });
+  struct sigaction sa {};
+  sa.sa_handler = onSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+}
+
+}  // namespace ps::qt

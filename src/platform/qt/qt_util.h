@@ -1,0 +1,44 @@
+// Small translations between the system's records and Qt's.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QString>
+#include <string_view>
+
+#include "platform/image.h"
+#include "platform/platform.h"
+
+class QKeyEvent;
+
+namespace ps::qt {
+
+// Fonts by the names the windows use; where such a font is not installed, fontconfig's or
+// our own substitute (installSubstitutes) stands in.
+QFont toQFont(const Font& font);
+void installFontSubstitutes();
+
+inline QColor toQColor(u32 rgb) {
+  return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+inline QString fromUtf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A decoded picture with its mask turned into transparency.
+QImage toQImage(const Image& img);
+
+// A caption without its accelerator marks ("&&" stays one "&"), for texts that show no
+// keyboard shortcut.
+QString withoutAccelerators(const std::string& caption);
+// Captions for Qt's own widgets: the same accelerator convention, line ends as Qt wants them.
+QString captionText(const std::string& caption);
+
+// Key codes and shift states as the windows' key events carry them.
+i16 keyCode(const QKeyEvent& e);
+i16 shiftState(Qt::KeyboardModifiers m);
+i16 buttonCode(Qt::MouseButtons b);
+
+}  // namespace ps::qt

@@ -1,0 +1,164 @@
+#include "platform/qt/x11.h"
+
+#include <xcb/xcb.h>
+
+#include <QSocketNotifier>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace ps::qt {
+
+bool x11DisplayAvailable() {
+  const char* d = std::getenv("DISPLAY");
+  if (d == nullptr || *d == '\0') return false;
+  return X11::instance() != nullptr;
+}
+
+X11* X11::instance() {
+  static std::unique_ptr<X11> conn = []() -> std::unique_ptr<X11> {
+    const char* d = std::getenv("DISPLAY");
+    if (d == nullptr || *d == '\0') return nullptr;
+    int screenNumber = 0;
+    xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
+    if (c == nullptr || xcb_connection_has_error(c)) {
+      if (c != nullptr) xcb_disconnect(c);
+      return nullptr;
+    }
+    auto x = std::unique_ptr<X11>(new X11(c));
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && it.rem > 0; ++i) xcb_screen_next(&it);
+    if (it.rem > 0) x->root_ = it.data->root;
+    return x;
+  }();
+  return conn.get();
+}
+
+X11::X11(xcb_connection_t* c) : c_(c) {}
+
+X11::~X11() {
+  xcb_disconnect(c_);
+}
+
+int X11::fd() const {
+  return xcb_get_file_descriptor(c_);
+}
+
+std::optional<QSize> X11::size(XWindow w) {
+  if (w == 0) return std::nullopt;
+  xcb_generic_error_t* e = nullptr;
+  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), &e);
+  std::free(e);
+  if (g == nullptr) return std::nullopt;
+  QSize s(g->width, g->height);
+  std::free(g);
+  return s;
+}
+
+void X11::selectStructure(XWindow w) {
+  // Adds to what we may already ask of it; other clients' selections are not touched.
+  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  xcb_generic_error_t* e =
+      xcb_request_check(c_, xcb_change_window_attributes_checked(c_, w, XCB_CW_EVENT_MASK, &mask));
+  std::free(e);  // a window that is gone is noticed by the poll
+}
+
+void X11::drain(const std::function<void(XWindow, bool, QSize)>& onEvent) {
+  while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+    switch (ev->response_type & ~0x80) {
+      case XCB_DESTROY_NOTIFY: {
+        auto* d = reinterpret_cast<xcb_destroy_notify_event_t*>(ev);
+        onEvent(d->window, true, {});
+        break;
+      }
+      case XCB_CONFIGURE_NOTIFY: {
+        auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
+        onEvent(c->window, false, QSize(c->width, c->height));
+        break;
+      }
+      default:
+        break;
+    }
+    std::free(ev);
+  }
+}
+
+struct HostWatch::Impl {
+  XWindow window = 0;
+  std::function<void()> gone;
+  std::function<void(QSize)> resized;
+  QSize last;
+  bool ended = false;
+  QTimer poll;
+
+  // The news about our window, from an event or from the poll.
+  void on(bool destroyed, QSize size) {
+    if (ended) return;
+    if (destroyed) {
+      ended = true;
+      poll.stop();
+      // Told from the event loop: the callback may well delete this watch.
+      QTimer::singleShot(0, [cb = gone] { cb(); });
+      return;
+    }
+    if (size != last) {
+      last = size;
+      resized(size);
+    }
+  }
+
+  static std::vector<Impl*>& all() {
+    static std::vector<Impl*> v;
+    return v;
+  }
+  static bool alive(Impl* i) {
+    auto& v = all();
+    return std::find(v.begin(), v.end(), i) != v.end();
+  }
+};
+
+namespace {
+// Every watch shares the one connection, so one notifier reads it for all of them.
+void listen(X11& x) {
+  static std::unique_ptr<QSocketNotifier> notifier;
+  if (notifier) return;
+  notifier = std::make_unique<QSocketNotifier>(x.fd(), QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+    X11::instance()->drain([](XWindow w, bool destroyed, QSize size) {
+      std::vector<HostWatch::Impl*> watches = HostWatch::Impl::all();  // a callback may end one
+      for (HostWatch::Impl* i : watches) {
+        if (HostWatch::Impl::alive(i) && i->window == w) i->on(destroyed, size);
+      }
+    });
+  });
+}
+}  // namespace
+
+HostWatch::HostWatch(XWindow window, std::function<void()> gone, std::function<void(QSize)> resized)
+    : impl_(std::make_unique<Impl>()), window_(window) {
+  Impl* me = impl_.get();
+  me->window = window;
+  me->gone = std::move(gone);
+  me->resized = std::move(resized);
+  if (X11* x = X11::instance()) {
+    if (auto s = x->size(window)) me->last = *s;
+    x->selectStructure(window);
+    listen(*x);
+  }
+  Impl::all().push_back(me);
+  me->poll.setInterval(500);
+  QObject::connect(&me->poll, &QTimer::timeout, [me] {
+    X11* x = X11::instance();
+    std::optional<QSize> s = x != nullptr ? x->size(me->window) : std::nullopt;
+    me->on(!s.has_value(), s.value_or(QSize()));
+  });
+  me->poll.start();
+}
+
+HostWatch::~HostWatch() {
+  auto& v = Impl::all();
+  v.erase(std::remove(v.begin(), v.end(), impl_.get()), v.end());
+}
+
+}  // namespace ps::qt

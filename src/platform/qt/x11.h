@@ -1,0 +1,59 @@
+// Foreign X11 windows: the preview's host and XScreenSaver's window belong to other programs,
+// so they are looked at over a connection of our own, never through Qt's.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include <QSize>
+
+struct xcb_connection_t;
+
+namespace ps::qt {
+
+using XWindow = std::uint32_t;
+
+// A connection to the X server named by DISPLAY; empty when there is none.
+class X11 {
+ public:
+  static X11* instance();  // null without an X display
+  ~X11();
+
+  XWindow root() const { return root_; }
+  // The window's inner size; nothing when the window does not exist (any more).
+  std::optional<QSize> size(XWindow w);
+  // Ask for the window's structure events (destroy, resize) on this connection.
+  void selectStructure(XWindow w);
+  int fd() const;
+  // Reads what the server sent; calls back for the destroyed and resized windows.
+  void drain(const std::function<void(XWindow, bool destroyed, QSize size)>& onEvent);
+
+ private:
+  explicit X11(xcb_connection_t* c);
+  xcb_connection_t* c_;
+  XWindow root_ = 0;
+};
+
+// True when an X display can be opened (checked before Qt is started).
+bool x11DisplayAvailable();
+
+// Follows a foreign window: its disappearance and its size. Structure events give the news at
+// once; a poll every 500 ms catches what they miss (a window that never existed, for one).
+class HostWatch {
+ public:
+  HostWatch(XWindow window, std::function<void()> gone, std::function<void(QSize)> resized);
+  ~HostWatch();
+  HostWatch(const HostWatch&) = delete;
+  HostWatch& operator=(const HostWatch&) = delete;
+  XWindow window() const { return window_; }
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+  XWindow window_;
+};
+
+}  // namespace ps::qt
