@@ -13,7 +13,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   # build
   cmake g++ make ninja-build git ca-certificates pkg-config clang-format
-  googletest libgtest-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
   # Windows build: i686 cross compiler, Wine (32-bit) to run its programs and tests
   g++-mingw-w64-i686-posix wine wine32:i386
   # Wine's X11 driver and fonts, for the .scr in a window (Debian only recommends them)
