@@ -1,0 +1,123 @@
+# Shared by the end-to-end scripts (sourced, not a test itself): a private Xvfb on a free
+# display, the program under test, screenshots and pixel checks. Everything started here is
+# ended by the EXIT trap, and every wait is bounded.
+set -uo pipefail
+
+BUILD=${1:?usage: $0 BUILD_DIR}
+BIN="$BUILD/petalstream"
+SRC=${PETALSTREAM_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+WORK=$(mktemp -d /tmp/petalstream-e2e.XXXXXX)
+export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" HOME="$WORK/home"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME" "$WORK/runtime"
+chmod 700 "$WORK/runtime"
+unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
+export LANG=C.UTF-8 LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$WORK/runtime"
+PIDS=()
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+ok() { echo "ok: $*"; }
+skip() { echo "SKIP: $*"; exit 77; }
+
+for tool in Xvfb xdotool xwininfo convert import; do
+  command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
+done
+[ -x "$BIN" ] || fail "$BIN is not built"
+
+cleanup() {
+  local pid
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+  sleep 0.2
+  for pid in "${PIDS[@]}"; do kill -9 "$pid" 2>/dev/null; done
+  if [ -n "${KEEP_E2E:-}" ]; then echo "kept $WORK"; else rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+
+# start_x [WxH]: a private X server on a display number it picks itself.
+start_x() {
+  local size=${1:-1024x768}
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp \
+    9>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
+  PIDS+=($!)
+  local i
+  for i in $(seq 100); do
+    [ -s "$WORK/displayfd" ] && break
+    sleep 0.1
+  done
+  [ -s "$WORK/displayfd" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$WORK/displayfd")"
+  for i in $(seq 50); do xwininfo -root >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "the display $DISPLAY does not answer"
+}
+
+# run_bg NAME ARGS...: the program in the background; PID in $APP, output in $WORK/NAME.log.
+run_bg() {
+  local name=$1
+  shift
+  "$BIN" "$@" >"$WORK/$name.log" 2>&1 &
+  APP=$!
+  PIDS+=($APP)
+}
+
+# wait_exit PID SECONDS: the exit code, or fails when the process is still there.
+wait_exit() {
+  local pid=$1 limit=$2 i
+  for i in $(seq $((limit * 10))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      return $?
+    fi
+    sleep 0.1
+  done
+  fail "process $pid still runs after ${limit}s"
+}
+
+alive() { kill -0 "$1" 2>/dev/null; }
+
+# wait_window NAME SECONDS: the id of a visible window whose name matches, or fails.
+wait_window() {
+  local name=$1 limit=$2 i id
+  for i in $(seq $((limit * 10))); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window '$name' after ${limit}s"
+}
+
+# shot FILE [WINDOW]: a PNG of the screen (or of one window).
+shot() {
+  import -window "${2:-root}" "$1" 2>/dev/null || fail "screenshot $1 failed"
+}
+
+# pixel FILE X Y: the colour at (X, Y) as "r,g,b".
+pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# colours FILE X Y W H: the number of different colours in the area.
+colours() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -format "%k" info:
+}
+
+# whites FILE X Y W H: the number of near-white pixels in the area.
+whites() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray -threshold 92% \
+    -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+
+# wait_window_pid PID SECONDS: the id of a visible window of that process, or fails.
+wait_window_pid() {
+  local pid=$1 limit=$2 i id
+  for i in $(seq $((limit * 10))); do
+    id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    alive "$pid" || fail "process $pid ended: $(cat "$WORK"/*.log 2>/dev/null | tail -n 5)"
+    sleep 0.1
+  done
+  fail "no window of process $pid after ${limit}s"
+}
+
+# window_size ID: "WxH" of the window.
+window_size() {
+  xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
+}
