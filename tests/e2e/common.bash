@@ -121,3 +121,9 @@ wait_window_pid() {
 window_size() {
   xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
+
+# dark FILE X Y W H: the number of near-black pixels in the area.
+dark() {
+  convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray -negate -threshold 80% \
+    -format "%[fx:int(mean*w*h+0.5)]" info:
+}

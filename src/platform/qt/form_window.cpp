@@ -202,16 +202,18 @@ void FormWindow::syncControl(const Control& c) {
   w->setGeometry(px(c.left()), px(c.top()), px(c.width()), px(c.height()));
   w->setEnabled(c.enabled());
   w->setFont(toQFont(c.font()));
+  // The colours of an enabled control; a disabled one keeps the style's greyed look.
   QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, toQColor(c.foreColor()));
-  pal.setColor(QPalette::ButtonText, toQColor(c.foreColor()));
-  pal.setColor(QPalette::Text, toQColor(c.foreColor()));
-  if (c.kind() != ControlKind::Label && c.kind() != ControlKind::Image) {
-    pal.setColor(QPalette::Button, toQColor(c.backColor()));
-    pal.setColor(QPalette::Window, toQColor(c.backColor()));
-  } else {
-    pal.setColor(QPalette::Window, toQColor(c.backColor()));
+  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+      pal.setColor(g, r, toQColor(c.foreColor()));
+    }
+  }
+  pal.setColor(QPalette::Window, toQColor(c.backColor()));
+  if (c.kind() == ControlKind::Label || c.kind() == ControlKind::Image) {
     w->setAutoFillBackground(c.kind() == ControlKind::Label && c.backOpaque());
+  } else {
+    pal.setColor(QPalette::Button, toQColor(c.backColor()));
   }
   w->setPalette(pal);
   const bool newPicture = pictures_[&c] != c.pictureId();
@@ -228,7 +230,7 @@ void FormWindow::syncControl(const Control& c) {
       break;
     case ControlKind::CommandButton: {
       auto* b = static_cast<QAbstractButton*>(w);
-      b->setText(captionText(c.caption()));
+      b->setText(wrapToWidth(captionText(c.caption()), w->font(), w->width() - 8));
       if (newPicture) {
         b->setIcon(c.pictureId() != 0 ? QIcon(QPixmap::fromImage(pictureOf(c))) : QIcon());
       }

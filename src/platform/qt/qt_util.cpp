@@ -1,6 +1,7 @@
 #include "platform/qt/qt_util.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <algorithm>
 
@@ -18,7 +19,8 @@ void installFontSubstitutes() {
     if (!present.isEmpty()) QFont::insertSubstitutions(QString::fromLatin1(name), present);
   };
   substitute("Comic Sans MS", {"Comic Neue", "Comic Relief", "DejaVu Sans"});
-  substitute("MS Sans Serif", {"Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"});
+  substitute("MS Sans Serif", {"Microsoft Sans Serif", "Liberation Sans", "Arimo",
+                               "DejaVu Sans Condensed", "DejaVu Sans"});
 }
 
 QFont toQFont(const Font& font) {
@@ -61,6 +63,25 @@ QString captionText(const std::string& caption) {
   QString s = QString::fromStdString(caption);
   s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return s;
+}
+
+QString wrapToWidth(const QString& caption, const QFont& font, int width) {
+  QFontMetrics fm(font);
+  auto fits = [&](const QString& line) {
+    return fm.horizontalAdvance(withoutAccelerators(line.toStdString())) <= width;
+  };
+  if (fits(caption)) return caption;
+  QString out, line;
+  for (const QString& word : caption.split(u' ')) {
+    QString longer = line.isEmpty() ? word : line + u' ' + word;
+    if (line.isEmpty() || fits(longer)) {
+      line = longer;
+    } else {
+      out += line + u'\n';
+      line = word;
+    }
+  }
+  return out + line;
 }
 
 i16 shiftState(Qt::KeyboardModifiers m) {

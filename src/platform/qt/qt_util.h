@@ -36,6 +36,10 @@ QString withoutAccelerators(const std::string& caption);
 // Captions for Qt's own widgets: the same accelerator convention, line ends as Qt wants them.
 QString captionText(const std::string& caption);
 
+// A caption broken into lines at its blanks so that each line fits `width` pixels, as buttons
+// show a caption too long for one line.
+QString wrapToWidth(const QString& caption, const QFont& font, int width);
+
 // Key codes and shift states as the windows' key events carry them.
 i16 keyCode(const QKeyEvent& e);
 i16 shiftState(Qt::KeyboardModifiers m);
