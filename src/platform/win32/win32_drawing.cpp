@@ -1,0 +1,176 @@
+// Drawing: fonts, text onto the system's surfaces through a DIB section, the desktop capture.
+#include <algorithm>
+#include <cmath>
+
+#include "platform/win32/win32_platform.h"
+
+namespace ps::win32 {
+
+namespace {
+
+// A 32-bit top-down DIB section: its pixels are laid out as a Surface's (0x00RRGGBB).
+HBITMAP makeDib(HDC dc, int w, int h, u32** bits) {
+  BITMAPINFO bmi{};
+  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bmi.bmiHeader.biWidth = w;
+  bmi.bmiHeader.biHeight = -h;
+  bmi.bmiHeader.biPlanes = 1;
+  bmi.bmiHeader.biBitCount = 32;
+  bmi.bmiHeader.biCompression = BI_RGB;
+  void* p = nullptr;
+  HBITMAP b = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &p, nullptr, 0);
+  *bits = static_cast<u32*>(p);
+  return b;
+}
+
+}  // namespace
+
+HFONT Win32Platform::fontHandle(const Font& font) {
+  for (auto& [f, h] : fonts_)
+    if (f == font) return h;
+  // Points to pixels at the screen's resolution, fractions kept (9.75 pt is 13 pixels at 96).
+  int height = -static_cast<int>(std::lround(font.points * dpi() / 72.0));
+  HFONT h = CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeout,
+                        static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.name).c_str());
+  if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  fonts_.emplace_back(font, h);
+  return h;
+}
+
+// The memory DC that texts are measured and drawn in, with a DIB section of at least w × h.
+void Win32Platform::textCanvas(int w, int h) {
+  if (!textDc_) {
+    textDc_ = CreateCompatibleDC(nullptr);
+    SetBkMode(textDc_, TRANSPARENT);
+  }
+  if (w <= textW_ && h <= textH_) return;
+  w = std::max(w, textW_);
+  h = std::max(h, textH_);
+  u32* bits = nullptr;
+  HBITMAP b = makeDib(textDc_, w, h, &bits);
+  if (!b) raise(err::kPlatform, "No memory for text");
+  HGDIOBJ old = SelectObject(textDc_, b);
+  if (textBitmap_) {
+    DeleteObject(textBitmap_);
+  } else {
+    textOldBitmap_ = old;
+  }
+  textBitmap_ = b;
+  textBits_ = bits;
+  textW_ = w, textH_ = h;
+}
+
+int Win32Platform::textWidth(const Font& font, std::string_view text) {
+  textCanvas(1, 1);
+  SelectObject(textDc_, fontHandle(font));
+  std::wstring w = widen(text);
+  SIZE s{};
+  GetTextExtentPoint32W(textDc_, w.c_str(), static_cast<int>(w.size()), &s);
+  return s.cx;
+}
+
+int Win32Platform::textHeight(const Font& font, std::string_view text) {
+  (void)text;  // one line of the font, whatever it holds
+  textCanvas(1, 1);
+  SelectObject(textDc_, fontHandle(font));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(textDc_, &tm);
+  return tm.tmHeight;
+}
+
+void Win32Platform::renderText(Surface& target, const Font& font, const Rect& clip, const Rect& box,
+                               std::string_view text, u32 rgb, UINT format) {
+  Rect area = intersect(clip, target.bounds());
+  if (area.empty() || text.empty()) return;
+  int w = area.width(), h = area.height();
+  textCanvas(w, h);
+  // The surface's pixels under the text go into the DIB, GDI draws on them, and what it
+  // changed comes back.
+  for (int y = 0; y < h; ++y) {
+    std::copy_n(target.row(area.top + y) + area.left, w,
+                textBits_ + static_cast<size_t>(y) * textW_);
+  }
+  SelectObject(textDc_, fontHandle(font));
+  SetTextColor(textDc_, colorRef(rgb));
+  RECT r{box.left - area.left, box.top - area.top, box.right - area.left, box.bottom - area.top};
+  std::wstring wide = widen(text);
+  DrawTextW(textDc_, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+  GdiFlush();
+  Rect changed{area.right, area.bottom, area.left, area.top};
+  for (int y = 0; y < h; ++y) {
+    u32* out = target.row(area.top + y) + area.left;
+    const u32* in = textBits_ + static_cast<size_t>(y) * textW_;
+    for (int x = 0; x < w; ++x) {
+      u32 v = in[x] & 0xFFFFFF;
+      if (v == out[x]) continue;
+      out[x] = v;
+      changed.left = std::min(changed.left, area.left + x);
+      changed.right = std::max(changed.right, area.left + x + 1);
+      changed.top = std::min(changed.top, area.top + y);
+      changed.bottom = std::max(changed.bottom, area.top + y + 1);
+    }
+  }
+  if (!changed.empty()) target.markDirty(changed);
+}
+
+void Win32Platform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
+                             u32 rgb) {
+  int w = textWidth(font, text), h = textHeight(font, text);
+  // Glyphs may reach a little beyond their advance (overhangs of bold and italic faces).
+  int m = h / 2 + 2;
+  Rect box{x, y, x + w, y + h};
+  renderText(target, font, Rect{x - m, y - m, x + w + m, y + h + m}, box, text, rgb,
+             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+}
+
+// The display's pixels from its top-left corner, through the display driver's DC.
+bool Win32Platform::grabDesktop(Surface& target, int w, int h) {
+  if (w <= 0 || h <= 0) return false;
+  HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (!display) return false;
+  HDC mem = CreateCompatibleDC(display);
+  u32* bits = nullptr;
+  HBITMAP dib = mem ? makeDib(mem, w, h, &bits) : nullptr;
+  bool ok = false;
+  if (dib) {
+    HGDIOBJ old = SelectObject(mem, dib);
+    ok = BitBlt(mem, 0, 0, w, h, display, 0, 0, SRCCOPY);
+    GdiFlush();
+    if (ok) {
+      target.resize(w, h);
+      for (int y = 0; y < h; ++y) {
+        const u32* in = bits + static_cast<size_t>(y) * w;
+        std::transform(in, in + w, target.row(y), [](u32 v) { return v & 0xFFFFFF; });
+      }
+    }
+    SelectObject(mem, old);
+    DeleteObject(dib);
+  }
+  if (mem) DeleteDC(mem);
+  DeleteDC(display);
+  trace("captureDisplay(" + std::to_string(w) + "," + std::to_string(h) +
+        ") = " + std::to_string(ok ? 1 : 0));
+  return ok;
+}
+
+// In the running mode the desktop was taken before the meadow covered it; otherwise the
+// display is read now.
+bool Win32Platform::captureDesktop(Surface& target, int w, int h) {
+  if (desktopTaken_) {
+    if (desktop_.empty()) return false;
+    Rect r = target.clip(0, 0, w, h);
+    target.fillRect(r, 0);
+    target.copyFrom(desktop_, 0, 0, 0, 0, r.width(), r.height());
+    target.markDirty(r);
+    return true;
+  }
+  Surface grabbed;
+  if (!grabDesktop(grabbed, w, h)) return false;
+  Rect r = target.clip(0, 0, w, h);
+  target.copyFrom(grabbed, 0, 0, 0, 0, r.width(), r.height());
+  target.markDirty(r);
+  return true;
+}
+
+}  // namespace ps::win32

@@ -1,0 +1,41 @@
+// Small helpers of the Win32 backend: text conversions, handles, the test trace.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The system's headers first: <windows.h> defines macros under the names of some of their
+// constants (GWL_STYLE, SWP_NOSIZE, ...).
+#include "platform/platform.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+namespace ps::win32 {
+
+// The system layer's texts are UTF-8; Win32's wide calls take UTF-16.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+
+inline HWND toHwnd(Hwnd h) {
+  return reinterpret_cast<HWND>(static_cast<INT_PTR>(h));
+}
+inline Hwnd fromHwnd(HWND h) {
+  return static_cast<Hwnd>(reinterpret_cast<INT_PTR>(h));
+}
+
+// 0x00RRGGBB as GDI's COLORREF (0x00BBGGRR).
+inline COLORREF colorRef(u32 rgb) {
+  return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// When the environment variable PETALSTREAM_TRACE names a file, the backend appends one line
+// per system call it makes there (the call, its arguments and its result), so that end-to-end
+// tests can check what was asked of Windows. Each line is written through at once: the
+// process may end by ExitProcess at any moment.
+bool tracing();
+void trace(const std::string& line);
+
+}  // namespace ps::win32

@@ -1,0 +1,178 @@
+# Shared by the end-to-end scripts of PetalStream.scr under Wine (sourced, not a test itself).
+#
+# Each script runs the real program on a private Xvfb display, in the build's Wine prefix, from a
+# scratch folder of its own (so the protocol file and the test DLLs beside the program are the
+# test's). Everything it starts is stopped again on exit, by process id.
+set -uo pipefail
+
+BUILD=${1:?usage: $0 BUILD_DIR}
+BUILD=$(cd "$BUILD" && pwd)
+SOURCE=${PETALSTREAM_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix}
+export WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE_RUN=${PETALSTREAM_WINE:-$SOURCE/cmake/wine-run.sh}
+SCR=$BUILD/PetalStream.scr
+HELPERS=$BUILD/tests/win32
+
+for tool in wine Xvfb xdotool convert compare; do
+  command -v $tool >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+[ -f "$SCR" ] || { echo "FAIL: $SCR is not built"; exit 1; }
+"$WINE_RUN" --prefix "$WINEPREFIX" --init || { echo "FAIL: no Wine prefix"; exit 1; }
+
+WORK=$(mktemp -d /tmp/petalstream-e2e.XXXXXX)
+TRACE=$WORK/trace.txt
+export PETALSTREAM_TRACE=$TRACE
+XVFB_PID=
+SAVER_PID=
+HELPER_PID=
+FAILURES=0
+
+cleanup() {
+  for pid in $SAVER_PID $HELPER_PID; do kill "$pid" 2>/dev/null; done
+  # Wine's processes of this prefix are ours (the script tests run one at a time).
+  timeout 15 wineserver -w 2>/dev/null || timeout 10 wineserver -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  if [ "$FAILURES" -eq 0 ] && [ -z "${KEEP_WORK:-}" ]; then rm -rf "$WORK"; else echo "kept $WORK"; fi
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  FAILURES=$((FAILURES + 1))
+}
+pass() { echo "ok: $*"; }
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+finish() {
+  if [ "$FAILURES" -eq 0 ]; then
+    echo "PASS"
+    exit 0
+  fi
+  echo "$FAILURES check(s) failed; trace:"
+  cat "$TRACE" 2>/dev/null
+  exit 1
+}
+
+# start_display WIDTH HEIGHT: a private X server on the first free display number.
+start_display() {
+  local n
+  for n in $(seq 91 199); do
+    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] && continue
+    Xvfb :$n -screen 0 "${1}x${2}x24" -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$n
+    local i
+    for i in $(seq 50); do
+      if xdpyinfo >/dev/null 2>&1 || xdotool getmouselocation >/dev/null 2>&1; then return 0; fi
+      kill -0 $XVFB_PID 2>/dev/null || break
+      sleep 0.2
+    done
+    kill $XVFB_PID 2>/dev/null
+    XVFB_PID=
+  done
+  echo "FAIL: no X display could be started"
+  exit 1
+}
+
+# The program (and, by name, helpers) copied into a fresh folder; prints the folder.
+program_folder() {
+  local dir=$WORK/${1:-program}
+  mkdir -p "$dir"
+  cp "$SCR" "$dir/PetalStream.scr"
+  echo "$dir"
+}
+
+# winpath PATH: the Windows form of a Unix path.
+winpath() { echo "Z:${1//\//\\}"; }
+
+# settings NAME=VALUE...: the settings store holds exactly these values.
+settings() {
+  timeout 60 wine reg delete 'HKCU\Software\PetalStream' /f >/dev/null 2>&1
+  local kv
+  for kv in "$@"; do
+    timeout 60 wine reg add 'HKCU\Software\PetalStream\Settings' /v "${kv%%=*}" /t REG_SZ \
+      /d "${kv#*=}" /f >/dev/null 2>&1 || fail "cannot write setting $kv"
+  done
+}
+
+# setting NAME: the stored text of a setting (empty when missing).
+setting() {
+  timeout 60 wine reg query 'HKCU\Software\PetalStream\Settings' /v "$1" 2>/dev/null |
+    tr -d '\r' | awk -v k="$1" '$1 == k && $2 == "REG_SZ" { print $3 }'
+}
+
+# Windows version for PetalStream.scr only: win98, or nothing for the prefix's own.
+windows_version() {
+  local key='HKCU\Software\Wine\AppDefaults\PetalStream.scr'
+  if [ -n "${1:-}" ]; then
+    timeout 60 wine reg add "$key" /v Version /t REG_SZ /d "$1" /f >/dev/null 2>&1
+  else
+    timeout 60 wine reg delete "$key" /f >/dev/null 2>&1
+  fi
+}
+
+# start_saver FOLDER ARGS...: starts FOLDER/PetalStream.scr with a fresh trace.
+start_saver() {
+  local dir=$1
+  shift
+  rm -f "$TRACE"
+  (cd "$dir" && exec timeout -k 5 300 wine PetalStream.scr "$@" >>"$WORK/wine.log" 2>&1) &
+  SAVER_PID=$!
+}
+
+# wait_for SECONDS COMMAND...: true once the command succeeds.
+wait_for() {
+  local limit=$1 i
+  shift
+  for i in $(seq $((limit * 5))); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+traced() { grep -qE "$1" "$TRACE" 2>/dev/null; }
+count_traced() { grep -cE "$1" "$TRACE" 2>/dev/null; }
+saver_running() { kill -0 "$SAVER_PID" 2>/dev/null; }
+saver_ended() { ! saver_running; }
+# The exit code of the saver, once it has ended.
+saver_exit_code() {
+  wait "$SAVER_PID" 2>/dev/null
+  echo $?
+}
+
+# The meadow is up: its first layout pass has started the timer.
+wait_meadow() { wait_for "${1:-30}" traced '^setTimer\(frmMain,[0-9]+,1\)'; }
+
+# A window of the display by its title; prints its geometry as "X Y W H" of the client area.
+window_geometry() {
+  local id
+  id=$(xdotool search --name "$1" 2>/dev/null | head -1)
+  [ -n "$id" ] || return 1
+  xdotool getwindowgeometry --shell "$id" |
+    awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END {print x, y, w, h}'
+}
+
+# click X Y: the pointer moves there, then the left button clicks. Wine drops a click that
+# comes together with the pointer's arrival over a window that was just uncovered.
+click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.3
+  xdotool mousemove "$(($1 + 1))" "$2"
+  sleep 0.3
+  xdotool click 1
+  sleep 0.7
+}
+
+screenshot() { import -window root "$1" 2>/dev/null; }
+
+# mean_rgb FILE GEOMETRY: the mean colour of a region as "R G B" (0 to 255).
+mean_rgb() {
+  convert "$1" -crop "$2" +repage -resize 1x1! -depth 8 txt:- |
+    sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p; s/.*rgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' |
+    head -1
+}
