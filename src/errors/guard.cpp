@@ -6,8 +6,8 @@
 
 namespace ps {
 
-Guard::Guard(std::string module, std::string procedure, Mode mode)
-    : module_(std::move(module)), procedure_(std::move(procedure)), mode_(mode) {}
+Guard::Guard(std::string_view module, std::string_view procedure, Mode mode)
+    : module_(module), procedure_(procedure), mode_(mode) {}
 
 bool Guard::operator()(const std::function<void()>& step, std::source_location where) {
   if (leaving_) return false;
@@ -24,7 +24,8 @@ bool Guard::operator()(const std::function<void()>& step, std::source_location w
       Failure current = f;
       // A report of the same step failing right after its retry asks the user instead of
       // retrying again, so nothing repeats without end.
-      i16 a = P().errPtnr().OnError(module_, procedure_, current, retrying);
+      i16 a =
+          P().errPtnr().OnError(std::string(module_), std::string(procedure_), current, retrying);
       if (afterReport) afterReport();
       switch (a) {
         case answer::kRetry:

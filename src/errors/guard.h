@@ -7,6 +7,7 @@
 #include <functional>
 #include <source_location>
 #include <string>
+#include <string_view>
 
 #include "platform/runtime.h"
 
@@ -20,7 +21,9 @@ class Guard {
     SkipSilently  // every failing step is skipped, nothing is reported
   };
 
-  Guard(std::string module, std::string procedure, Mode mode = Mode::Report);
+  // The texts are literals that outlive the guard; keeping views means a guarded procedure
+  // allocates nothing until it reports.
+  Guard(std::string_view module, std::string_view procedure, Mode mode = Mode::Report);
 
   // Runs one step. Returns false when the procedure is leaving (then the step did not run).
   bool operator()(const std::function<void()>& step,
@@ -33,7 +36,7 @@ class Guard {
   std::function<void()> afterReport;
 
  private:
-  std::string module_, procedure_;
+  std::string_view module_, procedure_;
   Mode mode_;
   bool leaving_ = false;
 };
