@@ -84,9 +84,16 @@ wait_window() {
   fail "no window '$name' after ${limit}s"
 }
 
-# shot FILE [WINDOW]: a PNG of the screen (or of one window).
+# shot FILE [WINDOW]: a PNG of the screen, or of the screen's area that a window covers (what
+# is seen there, whichever program's windows draw it).
 shot() {
-  import -window "${2:-root}" "$1" 2>/dev/null || fail "screenshot $1 failed"
+  local crop=()
+  if [ -n "${2:-}" ]; then
+    crop=(-crop "$(xwininfo -id "$2" | awk '/Absolute upper-left X/ {x=$4}
+      /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2}
+      END {print w "x" h "+" x "+" y}')" +repage)
+  fi
+  import -window root "${crop[@]}" "$1" 2>/dev/null || fail "screenshot $1 failed"
 }
 
 # pixel FILE X Y: the colour at (X, Y) as "r,g,b".

@@ -229,6 +229,9 @@ void QtPlatform::embed(Window& w, XWindow host) {
   fw->winId();
   fw->windowHandle()->setParent(w.foreign.get());
   Form* form = w.form;
+  // A window that appears inside another program's window may miss the first exposure of
+  // its whole area; a full repaint once it is there covers for that.
+  QTimer::singleShot(250, fw, [fw] { fw->update(); });
   w.watch = std::make_unique<HostWatch>(
       host, [this, form] { hostGone(*form); },
       [this, form](QSize size) {
