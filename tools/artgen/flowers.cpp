@@ -462,34 +462,32 @@ void dandelionClock(Canvas& c, Rng& rng, const V& v) {
 
 void daffodil(Canvas& c, Rng& rng, const V& v) {
   strap(c, v.x - 2, {v.x - 7, v.top + 8}, -1, 1.3, kSage);
-  strap(c, v.x + 2, {v.x + 6, v.top + 4}, 1, 1.3, kSage);
-  const Vec head{v.x + 1, v.top};
-  stem(c, v.x, head + Vec{-1.5, 1}, -1.0, kSage, 0.9);
-  // Perianth seen from the side: a foreshortened star, the trumpet pointing right.
+  strap(c, v.x + 2, {v.x + 6, v.top + 6}, 1, 1.3, kSage);
+  const Vec head{v.x - 1, v.top};
+  stem(c, v.x, head + Vec{0.5, 2}, 1.0, kSage, 0.9);
+  // The flower looks sideways: a star of six petals seen edge-on, and the trumpet pointing
+  // towards the right, with a frilled, open mouth.
   Radial r;
   r.at = head;
   r.petals = 6;
-  r.inner = 0.6;
-  r.length = 5.0 * v.size;
-  r.width = 1.9 * v.size;
+  r.inner = 0.5;
+  r.length = 5.2 * v.size;
+  r.width = 2.0 * v.size;
   r.shape = Profile::kPointed;
   r.squash = 1.0;
-  r.rot = 0.3;
+  r.squashX = 0.5;
+  r.rot = kPi / 2;
   r.ramp = v.a;
-  Radial side = r;
-  radial(c, rng, side);
-  // Trumpet: a flared tube towards the viewer's right and down a little.
-  const Vec mouth = head + Vec{5.2 * v.size, 1.2};
+  radial(c, rng, r);
+  const Vec mouth = head + Vec{6.0 * v.size, 0.6};
   c.stroke(
-      head, (head + mouth) * 0.5, mouth,
-      [s = v.size](double t) { return s * (1.5 + 0.9 * t + (t > 0.75 ? (t - 0.75) * 4 : 0)); },
-      petalMaterial(v.b, 30),
-      [](const Local& l) {
-        if (l.t > 0.9) return kShadow;
-        return l.s < -0.2 ? kLight : (l.s > 0.5 ? kShadow : kMid);
-      });
-  c.ellipse(mouth + Vec{0.2, 0}, 1.1 * v.size, 2.4 * v.size, 0, petalMaterial(v.b, 31),
-            [](const Local& l) { return l.t > 0.2 ? kShadow : kMid; });
+      head + Vec{0.5, 0}, (head + mouth) * 0.5, mouth,
+      [s = v.size](double t) { return s * (1.3 + 0.5 * t); }, petalMaterial(v.b, 30),
+      [](const Local& l) { return l.s < -0.3 ? kLight : (l.s > 0.5 ? kShadow : kMid); });
+  c.ellipse(mouth, 1.2 * v.size, 2.5 * v.size, 0, petalMaterial(v.b, 31), [](const Local& l) {
+    const double r2 = l.t * l.t + l.s * l.s;
+    return r2 < 0.35 ? kShadow : (l.s < 0 ? kHigh : kLight);
+  });
 }
 
 void tulip(Canvas& c, Rng& rng, const V& v) {

@@ -363,7 +363,7 @@ RgbImage stripsSheet() {
 RgbImage reviewSheet() {
   constexpr int sizes[3] = {16, 24, 34};
   constexpr int kPanel = 10 * 38;
-  RgbImage im(3 * (kPanel + 10), 4 * (kPanel + 10), 0x101010);
+  RgbImage im(3 * (kPanel + 10), 4 * (kPanel + 10) + 2 * 130, 0x101010);
   const IndexedImage blue = stripImage(blueStrip()), green = stripImage(greenStrip());
   for (int bg = 0; bg < 4; ++bg) {
     for (int col = 0; col < 3; ++col) {
@@ -383,6 +383,28 @@ RgbImage reviewSheet() {
         const int i = n - kFirstSprite;
         drawSprite(im, sprite(n), x0 + (i % 10) * 38 + 2, y0 + (i / 10) * 38 + 36 - w, w);
       }
+    }
+  }
+  // Ground tufts as the meadow lays them: 401 across a screen's width, over black and green,
+  // with a few full-grown flowers planted among them.
+  Rng rng(401);
+  for (int band = 0; band < 2; ++band) {
+    const int y0 = 4 * (kPanel + 10) + band * 130;
+    for (int y = 0; y < 120; ++y) {
+      for (int x = 0; x < im.width; ++x) {
+        im.at(x, y0 + y) =
+            band == 0 ? 0 : green.palette[green.at(x * 50 / 88 % 50, 300 + y)].value();
+      }
+    }
+    for (int k = 0; k < 460; ++k) {
+      const int n = rng.pick(kFirstGrass, kLastSprite);
+      drawSprite(im, sprite(n), rng.pick(0, im.width), y0 + rng.pick(40, 110), 32);
+      if (k % 20 == 0)
+        drawSprite(im, sprite(rng.pick(kFirstSprite, kFirstGrass - 1)), rng.pick(0, im.width),
+                   y0 + rng.pick(0, 70), 33);
+    }
+    for (int y = 120; y < 130; ++y) {
+      for (int x = 0; x < im.width; ++x) im.at(x, y0 + y) = 0x101010;
     }
   }
   return im;

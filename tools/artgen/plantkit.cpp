@@ -161,7 +161,7 @@ void radial(Canvas& c, Rng& rng, const Radial& r) {
   });
   const Material m = petalMaterial(r.ramp, r.group, r.alt);
   for (const P& p : petals) {
-    const Vec dir{dm::cos(p.angle), dm::sin(p.angle) * r.squash};
+    const Vec dir{dm::cos(p.angle) * r.squashX, dm::sin(p.angle) * r.squash};
     const Vec base = r.at + dir * r.inner;
     Vec tip = r.at + dir * (r.inner + p.length);
     tip.y += r.droop * p.length;

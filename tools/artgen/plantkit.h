@@ -44,7 +44,8 @@ void featherLeaf(Canvas& c, Vec from, double angle, double length, Ramp r = kLea
 
 struct Radial {
   Vec at;
-  double squash = 0.9;  // vertical foreshortening of the flower's face
+  double squash = 0.9;   // vertical foreshortening of the flower's face
+  double squashX = 1.0;  // horizontal foreshortening, for a face turned sideways
   double rot = 0;
   int petals = 12;
   double inner = 1.0;  // where petals start, from the centre
