@@ -2,33 +2,164 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace ps {
 
+namespace {
+
+// More pixels than this in one surface is out of memory on every machine we run on.
+constexpr long long kMaxSurfacePixels = 1LL << 28;
+
+[[noreturn]] void outOfMemory() {
+  raise(7, "Out of memory");
+}
+
+std::vector<u32> allocatePixels(int w, int h, u32 fill) {
+  long long n = static_cast<long long>(w) * h;
+  if (n > kMaxSurfacePixels) outOfMemory();
+  try {
+    return std::vector<u32>(static_cast<size_t>(n), fill);
+  } catch (const std::bad_alloc&) {
+    outOfMemory();
+  }
+}
+
+}  // namespace
+
+Rect unite(const Rect& a, const Rect& b) {
+  if (a.empty()) return b.empty() ? Rect{} : b;
+  if (b.empty()) return a;
+  return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
+}
+
+Rect intersect(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  return r.empty() ? Rect{} : r;
+}
+
+// ---------------------------------------------------------------------------------------------
+// DirtyRegion
+
+DirtyRegion::DirtyRegion(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {
+  rects_.reserve(capacity_);
+}
+
+namespace {
+bool contains(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+}  // namespace
+
+void DirtyRegion::add(const Rect& r) {
+  if (r.empty()) return;
+  // Sprites drawn again at nearly the same place are common: a rectangle that one of the last
+  // few already covers adds nothing.
+  std::size_t n = rects_.size();
+  for (std::size_t k = n; k > 0 && k + 4 > n; --k) {
+    if (contains(rects_[k - 1], r)) return;
+  }
+  bounds_ = unite(bounds_, r);
+  if (n == capacity_) {
+    rects_.clear();
+    rects_.push_back(bounds_);
+    return;
+  }
+  rects_.push_back(r);
+}
+
+void DirtyRegion::clear() {
+  rects_.clear();
+  bounds_ = Rect{};
+}
+
+// ---------------------------------------------------------------------------------------------
+// ScaledSprite
+
+ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
+  if (img.empty() || w <= 0 || h <= 0) return;
+  w_ = w;
+  h_ = h;
+  rowStart_.reserve(static_cast<size_t>(h) + 1);
+  for (int r = 0; r < h; ++r) {
+    rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
+    // The same source pixel for each target pixel as Surface::drawImage picks.
+    int syi = static_cast<int>((static_cast<long long>(r) * img.height) / h);
+    int c = 0;
+    while (c < w) {
+      auto source = [&](int col) {
+        return static_cast<int>((static_cast<long long>(col) * img.width) / w);
+      };
+      if (img.transparent(source(c), syi)) {
+        ++c;
+        continue;
+      }
+      Run run{static_cast<std::int16_t>(c), 0, static_cast<std::uint32_t>(pixels_.size())};
+      while (c < w && !img.transparent(source(c), syi)) {
+        pixels_.push_back(img.at(source(c), syi));
+        ++c;
+      }
+      run.len = static_cast<std::int16_t>(c - run.x);
+      runs_.push_back(run);
+      opaque_ = unite(opaque_, Rect{run.x, r, c, r + 1});
+    }
+  }
+  rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Surface
+
 void Surface::resize(int w, int h, u32 fill) {
-  w_ = std::max(0, w);
-  h_ = std::max(0, h);
-  px_.assign(static_cast<size_t>(w_) * static_cast<size_t>(h_), fill);
+  w = std::max(0, w);
+  h = std::max(0, h);
+  px_ = allocatePixels(w, h, fill);
+  w_ = w;
+  h_ = h;
+}
+
+void Surface::setSize(int w, int h, u32 fill) {
+  w = std::max(0, w);
+  h = std::max(0, h);
+  if (w == w_ && h == h_) return;
+  std::vector<u32> px = allocatePixels(w, h, fill);
+  int cw = std::min(w, w_), ch = std::min(h, h_);
+  for (int y = 0; y < ch; ++y) {
+    std::memcpy(px.data() + static_cast<size_t>(y) * static_cast<size_t>(w), row(y),
+                static_cast<size_t>(cw) * sizeof(u32));
+  }
+  px_ = std::move(px);
+  w_ = w;
+  h_ = h;
 }
 
 void Surface::release() {
   w_ = h_ = 0;
   px_.clear();
+  px_.shrink_to_fit();
 }
 
 void Surface::fill(u32 rgb) {
   std::fill(px_.begin(), px_.end(), rgb);
+  touched(bounds());
 }
 
 Rect Surface::clip(int x, int y, int w, int h) const {
-  Rect r{std::max(0, x), std::max(0, y), std::min(w_, x + w), std::min(h_, y + h)};
-  if (r.empty()) return Rect{};
-  return r;
+  long long r = std::min<long long>(w_, static_cast<long long>(x) + w);
+  long long b = std::min<long long>(h_, static_cast<long long>(y) + h);
+  Rect c{std::max(0, x), std::max(0, y), static_cast<i32>(std::max<long long>(r, 0)),
+         static_cast<i32>(std::max<long long>(b, 0))};
+  if (c.empty()) return Rect{};
+  return c;
 }
 
 void Surface::fillRect(const Rect& r0, u32 rgb) {
   Rect r = clip(r0.left, r0.top, r0.width(), r0.height());
   for (int y = r.top; y < r.bottom; ++y) std::fill(row(y) + r.left, row(y) + r.right, rgb);
+  touched(r);
 }
 
 void Surface::copyFrom(const Surface& src, int dx, int dy, int sx, int sy, int w, int h) {
@@ -40,9 +171,15 @@ void Surface::copyFrom(const Surface& src, int dx, int dy, int sx, int sy, int w
   w = std::min({w, src.w_ - sx, w_ - dx});
   h = std::min({h, src.h_ - sy, h_ - dy});
   if (w <= 0 || h <= 0) return;
-  for (int y = 0; y < h; ++y) {
-    std::memmove(row(dy + y) + dx, src.row(sy + y) + sx, static_cast<size_t>(w) * sizeof(u32));
+  if (dx == 0 && sx == 0 && w == w_ && w == src.w_ && this != &src) {
+    // Whole rows: one block.
+    std::memcpy(row(dy), src.row(sy), static_cast<size_t>(w) * static_cast<size_t>(h) * 4);
+  } else {
+    for (int y = 0; y < h; ++y) {
+      std::memmove(row(dy + y) + dx, src.row(sy + y) + sx, static_cast<size_t>(w) * sizeof(u32));
+    }
   }
+  touched(Rect{dx, dy, dx + w, dy + h});
 }
 
 void Surface::drawImage(const Image& img, int x, int y, int w, int h) {
@@ -61,6 +198,121 @@ void Surface::drawImage(const Image& img, int x, int y, int w, int h) {
       out[tx] = in[sxi];
     }
   }
+  touched(r);
+}
+
+void Surface::drawSprite(const ScaledSprite& s, int x, int y) {
+  if (s.empty()) return;
+  Rect r = clip(x, y, s.w_, s.h_);
+  if (r.empty()) return;
+  for (int ty = r.top; ty < r.bottom; ++ty) {
+    int local = ty - y;
+    u32* out = row(ty);
+    for (std::uint32_t k = s.rowStart_[static_cast<size_t>(local)];
+         k < s.rowStart_[static_cast<size_t>(local) + 1]; ++k) {
+      const ScaledSprite::Run& run = s.runs_[k];
+      int from = x + run.x, to = from + run.len;
+      int a = std::max(from, r.left), b = std::min(to, r.right);
+      if (a >= b) continue;
+      std::memcpy(out + a, s.pixels_.data() + run.offset + (a - from),
+                  static_cast<size_t>(b - a) * sizeof(u32));
+    }
+  }
+  const Rect& o = s.opaque_;
+  touched(intersect(r, Rect{x + o.left, y + o.top, x + o.right, y + o.bottom}));
+}
+
+namespace {
+
+// Area-average weights along one axis: target pixel i covers the source span
+// [i × n / m, (i + 1) × n / m); measured in units of 1 / m source pixels, the overlaps are
+// whole numbers that add up to n for every target pixel.
+struct Tap {
+  int source;
+  long long weight;
+};
+
+std::vector<std::vector<Tap>> areaTaps(int n, int m) {
+  std::vector<std::vector<Tap>> taps(static_cast<size_t>(m));
+  for (int i = 0; i < m; ++i) {
+    long long lo = static_cast<long long>(i) * n, hi = lo + n;
+    for (long long s = lo / m; s * m < hi && s < n; ++s) {
+      long long a = std::max(lo, s * m), b = std::min(hi, (s + 1) * m);
+      if (b > a) taps[static_cast<size_t>(i)].push_back(Tap{static_cast<int>(s), b - a});
+    }
+  }
+  return taps;
+}
+
+// Each pixel the rounded average of the (2r + 1)² square around it, clamped at the edges.
+Image boxBlur(const Image& img, int r) {
+  Image out = img;
+  out.mask.clear();
+  auto clampTo = [](int v, int n) { return v < 0 ? 0 : v >= n ? n - 1 : v; };
+  const long long n = static_cast<long long>(2 * r + 1) * (2 * r + 1);
+  for (int y = 0; y < img.height; ++y) {
+    for (int x = 0; x < img.width; ++x) {
+      long long acc[3] = {0, 0, 0};
+      for (int dy = -r; dy <= r; ++dy) {
+        for (int dx = -r; dx <= r; ++dx) {
+          u32 p = img.at(clampTo(x + dx, img.width), clampTo(y + dy, img.height));
+          acc[0] += (p >> 16) & 0xFF, acc[1] += (p >> 8) & 0xFF, acc[2] += p & 0xFF;
+        }
+      }
+      out.pixels[static_cast<size_t>(y) * img.width + x] =
+          static_cast<u32>((acc[0] + n / 2) / n) << 16 |
+          static_cast<u32>((acc[1] + n / 2) / n) << 8 | static_cast<u32>((acc[2] + n / 2) / n);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
+  resize(w, h);
+  if (source.empty() || empty()) return;
+  Image blurred;
+  if (blur > 0) blurred = boxBlur(source, blur);
+  const Image& img = blur > 0 ? blurred : source;
+  auto tx = areaTaps(img.width, w_);
+  auto ty = areaTaps(img.height, h_);
+  // Horizontal pass into sums scaled by img.width, then vertical; integers throughout, so
+  // every build gives the same pixels.
+  std::vector<long long> mid(static_cast<size_t>(w_) * static_cast<size_t>(img.height) * 3);
+  for (int sy = 0; sy < img.height; ++sy) {
+    for (int x = 0; x < w_; ++x) {
+      long long acc[3] = {0, 0, 0};
+      for (const Tap& t : tx[static_cast<size_t>(x)]) {
+        u32 p = img.at(t.source, sy);
+        acc[0] += ((p >> 16) & 0xFF) * t.weight;
+        acc[1] += ((p >> 8) & 0xFF) * t.weight;
+        acc[2] += (p & 0xFF) * t.weight;
+      }
+      long long* o = &mid[(static_cast<size_t>(sy) * static_cast<size_t>(w_) + x) * 3];
+      o[0] = acc[0], o[1] = acc[1], o[2] = acc[2];
+    }
+  }
+  const long long denom = static_cast<long long>(img.width) * img.height;
+  for (int y = 0; y < h_; ++y) {
+    u32* out = row(y);
+    for (int x = 0; x < w_; ++x) {
+      long long acc[3] = {0, 0, 0};
+      for (const Tap& t : ty[static_cast<size_t>(y)]) {
+        const long long* m =
+            &mid[(static_cast<size_t>(t.source) * static_cast<size_t>(w_) + x) * 3];
+        acc[0] += m[0] * t.weight;
+        acc[1] += m[1] * t.weight;
+        acc[2] += m[2] * t.weight;
+      }
+      u32 c = 0;
+      for (int k = 0; k < 3; ++k) {
+        c = (c << 8) | static_cast<u32>(std::min<long long>(255, (acc[k] + denom / 2) / denom));
+      }
+      out[x] = c;
+    }
+  }
+  touched(bounds());
 }
 
 }  // namespace ps

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/image.h"
@@ -9,13 +10,68 @@
 
 namespace ps {
 
+// The smallest rectangle holding both; an empty one counts as nothing.
+Rect unite(const Rect& a, const Rect& b);
+Rect intersect(const Rect& a, const Rect& b);
+
+// The rectangles of a surface that changed, in a list of fixed capacity: adding never allocates.
+// When the list is full it collapses into its bounding box, which still covers every change.
+class DirtyRegion {
+ public:
+  explicit DirtyRegion(std::size_t capacity = 2048);
+
+  void add(const Rect& r);
+  void clear();
+  bool empty() const { return rects_.empty(); }
+  std::span<const Rect> rects() const { return rects_; }
+  Rect bounds() const { return bounds_; }
+
+ private:
+  std::vector<Rect> rects_;
+  std::size_t capacity_;
+  Rect bounds_;
+};
+
+// An image scaled once to a fixed size and kept as runs of opaque pixels, so that drawing it is
+// a few block copies per row. Draws exactly what Surface::drawImage draws at that size.
+class ScaledSprite {
+ public:
+  ScaledSprite() = default;
+  ScaledSprite(const Image& img, int w, int h);
+
+  int width() const { return w_; }
+  int height() const { return h_; }
+  bool empty() const { return w_ <= 0 || h_ <= 0; }
+  // The part of the w × h square that holds opaque pixels, relative to its top-left corner.
+  Rect opaqueBounds() const { return opaque_; }
+  std::size_t bytes() const {
+    return rowStart_.capacity() * sizeof(std::uint32_t) + runs_.capacity() * sizeof(Run) +
+           pixels_.capacity() * sizeof(std::uint32_t);
+  }
+
+ private:
+  friend class Surface;
+  struct Run {
+    std::int16_t x, len;
+    std::uint32_t offset;  // into pixels_
+  };
+  int w_ = 0, h_ = 0;
+  Rect opaque_;
+  std::vector<std::uint32_t> rowStart_;  // h + 1 indices into runs_
+  std::vector<Run> runs_;
+  std::vector<std::uint32_t> pixels_;
+};
+
 class Surface {
  public:
   Surface() = default;
   Surface(int w, int h, u32 fill = 0) { resize(w, h, fill); }
 
-  // New size; every pixel becomes `fill`.
+  // New size; every pixel becomes `fill`. Out of memory is failure 7.
   void resize(int w, int h, u32 fill = 0);
+  // New size keeping the pixels the old and new sizes share, the rest `fill`; the same size
+  // changes nothing (and allocates nothing).
+  void setSize(int w, int h, u32 fill = 0);
   // Leaves the surface without a picture (0 × 0).
   void release();
 
@@ -31,20 +87,45 @@ class Surface {
   u32 at(int x, int y) const { return row(y)[x]; }
   void set(int x, int y, u32 rgb) { row(y)[x] = rgb; }
   Rect bounds() const { return Rect{0, 0, w_, h_}; }
+  // Bytes held for pixels.
+  std::size_t bytes() const { return px_.capacity() * sizeof(u32); }
+
+  // While a region is attached, every drawing operation below adds the rectangle it touched.
+  // Pixels written another way (text from the platform) are added with markDirty.
+  void trackChanges(DirtyRegion* region) { dirty_ = region; }
+  void markDirty(const Rect& r) {
+    if (dirty_) dirty_->add(clip(r.left, r.top, r.width(), r.height()));
+  }
 
   void fill(u32 rgb);
   void fillRect(const Rect& r, u32 rgb);
   // Plain block copy of w × h pixels from src (sx, sy) to (dx, dy), clipped to both.
   void copyFrom(const Surface& src, int dx, int dy, int sx, int sy, int w, int h);
+  // The same rectangle of src onto this surface.
+  void copyRect(const Surface& src, const Rect& r) {
+    copyFrom(src, r.left, r.top, r.left, r.top, r.width(), r.height());
+  }
   // Draws the whole image scaled to w × h with its top-left corner at (x, y), nearest
   // neighbour; pixels the image's mask marks transparent leave the surface unchanged.
   void drawImage(const Image& img, int x, int y, int w, int h);
+  // The same for an image scaled ahead of time.
+  void drawSprite(const ScaledSprite& s, int x, int y);
+  // Becomes the whole image scaled to w × h, each pixel the average of the source area it
+  // covers (the mask is ignored): for pictures stretched into backgrounds. With a blur, the
+  // source is first averaged over (2 × blur + 1)² pixels, which melts dithered shades into the
+  // colour they stand for.
+  void scaleSmooth(const Image& img, int w, int h, int blur = 0);
   // The rectangle a drawImage at these coordinates touches (clipped).
   Rect clip(int x, int y, int w, int h) const;
 
  private:
+  void touched(const Rect& r) {
+    if (dirty_) dirty_->add(r);
+  }
+
   int w_ = 0, h_ = 0;
   std::vector<u32> px_;
+  DirtyRegion* dirty_ = nullptr;
 };
 
 }  // namespace ps
