@@ -9,17 +9,19 @@
 namespace ps::Allgemein {
 
 i16 Zz(i16 lo, i16 hi) {
-  i16 result = 0;
-  float r = 0;
-  i16 k = 0;
+  // One statement for the error handler: a failing count leaves the result at 0 whether the
+  // step is skipped or left, and a retry draws afresh.
+  struct {
+    i16 lo, hi, result = 0;
+  } z{lo, hi};
   Guard g("Allgemein", "Zz");
-  g([&] { r = P().random.nextSingle(); });
-  g([&] { k = add16(sub16(hi, lo), 1); });
-  g([&] {
-    double v = std::floor(static_cast<double>(k) * static_cast<double>(r) + lo);
-    result = toI16(static_cast<long long>(v));
+  g([&z] {
+    float r = P().random.nextSingle();
+    i16 k = add16(sub16(z.hi, z.lo), 1);
+    double v = std::floor(static_cast<double>(k) * static_cast<double>(r) + z.lo);
+    z.result = toI16(static_cast<long long>(v));
   });
-  return result;
+  return z.result;
 }
 
 void Shutdown() {
