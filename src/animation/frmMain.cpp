@@ -16,30 +16,108 @@ void endOnInput(const char* procedure) {
 }
 }  // namespace
 
-frmMain::frmMain() : Form("frmMain"), tmrAnimation(*this, ControlKind::Timer, "tmrAnimation") {
+frmMain::frmMain()
+    : Form("frmMain"),
+      tmrAnimation(*this, ControlKind::Timer, "tmrAnimation"),
+      lblURL(*this, ControlKind::Label, "lblURL") {
   setDesign("", 0, 0, true, 0x000000, Font{"Comic Sans MS", 9.75, 700, false, false, false, 0});
   tmrAnimation.onTimer = [this] { tmrAnimation_Timer(); };
+  // The anchor sizes itself to its text, as an auto-sized label does.
+  Platform& os = platform();
+  lblURL.setVisible(false);
+  lblURL.setFont(font());
+  lblURL.setForeColor(0xFFFFFF);
+  lblURL.setCaption(PETALSTREAM_HOMEPAGE);
+  auto tpp = static_cast<float>(os.twipsPerPixel());
+  lblURL.move(0, 0, static_cast<float>(os.textWidth(font(), lblURL.caption())) * tpp,
+              static_cast<float>(os.textHeight(font(), lblURL.caption())) * tpp);
   addControl(tmrAnimation);
+  addControl(lblURL);
+  picBG.trackChanges(&bgChanged_);
+  picBuffer.trackChanges(&drawn_);
+  text_.reserve(64);
 }
 
-void frmMain::Form_Load() {}
-void frmMain::Form_Resize() {}
-void frmMain::tmrAnimation_Timer() {}
+void frmMain::setAnimationTimer(bool on) {
+  tmrAnimation.setTimerEnabled(on);
+  platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled());
+}
+
+void frmMain::Form_Load() {
+  Settings& s = P().settings;
+  Guard g("frmMain", "Form_Load");
+  g([this] { DrawFlowerCount(); });
+  g([this, &s] {
+    if (s.SpeedF == 0) raise(err::kDivisionByZero);
+    tmrAnimation.setInterval(roundI32(200.0f / s.SpeedF));
+    platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled());
+  });
+  g([this] { setMaximized(); });
+}
+
+void frmMain::Form_Resize() {
+  Platform& os = platform();
+  Settings& s = P().settings;
+  // Whatever this pass leaves, the next frame copies whole surfaces.
+  wholeFrame_ = true;
+  if (!sprites_.prepared()) sprites_.prepare();
+
+  Guard g("frmMain", "Form_Resize");
+  g([this] { setAnimationTimer(false); });
+  g([this, &os] {
+    SizeF c = os.clientSize(*this);
+    picBG.setSize(roundI32(c.width), roundI32(c.height));
+  });
+  bool randomBack = true;
+  g([&] { randomBack = s.RandomBack != 0; });
+  if (randomBack) g([&s] { s.Background = Allgemein::Zz(0, 3); });
+  bool capture = true;
+  g([&] { capture = (s.Background == 3 || s.RandomBack != 0) && !DesktopCaptured; });
+  if (capture) CaptureDesktop(g);
+  g([this] { Hintergrund(); });
+  g([this, &os] {
+    SizeF c = os.clientSize(*this);
+    window_.setSize(roundI32(c.width), roundI32(c.height));
+    if (window_.width() != picBG.width() || window_.height() != picBG.height()) window_.fill(0);
+    window_.copyRect(picBG, window_.bounds());
+    os.present(*this, window_, window_.bounds());
+  });
+  g([this, &os] {
+    SizeF c = os.clientSize(*this);
+    picBuffer.setSize(roundI32(c.width), roundI32(c.height));
+    picBuffer.copyRect(window_, picBuffer.bounds());
+  });
+  g([this, &os] {
+    SizeF c = os.clientSize(*this);
+    auto tpp = static_cast<float>(os.twipsPerPixel());
+    float w = lblURL.width() / tpp, h = lblURL.height() / tpp;
+    lblURL.move((c.width - w - 3) * tpp, (c.height - h) * tpp, lblURL.width(), lblURL.height());
+  });
+  g([this, &os] { GroundY = roundI16(static_cast<double>(os.clientSize(*this).height) * 0.93); });
+  g([this] { GroundLimitY = sub16(GroundY, 20); });
+  g([this] { GroundTufts(); });
+  g([this] { SeedFlowers(); });
+  g([this] { setAnimationTimer(true); });
+}
+
+void frmMain::Form_Paint() {
+  // The platform lost what it showed: show the persistent image again.
+  if (!window_.empty()) platform().present(*this, window_, window_.bounds());
+}
+
 void frmMain::timerExpired() {
   tmrAnimation_Timer();
 }
 
 void frmMain::Form_MouseMove(i16, i16, float x, float y) {
   Guard g("frmMain", "Form_MouseMove");
-  bool still = false;
+  bool still = true;
   g([&] {
     still = (LastX == 0 && LastY == 0) || (std::fabs(LastX - x) < 3 && std::fabs(LastY - y) < 3);
   });
   if (still) {
-    g([&] {
-      LastX = x;
-      LastY = y;
-    });
+    g([&] { LastX = x; });
+    g([&] { LastY = y; });
     return;
   }
   g([] { Saver::exitScreensaver(); });
@@ -65,6 +143,15 @@ void frmMain::Form_Unload(i16&) {
 }
 void frmMain::Form_Terminate() {
   endOnInput("Form_Terminate");
+}
+
+void frmMain::drawSprite(Surface& target, int n, float x, float y, int w, int h) {
+  sprites_.draw(target, n, roundI32(x), roundI32(y), w, h);
+}
+
+std::size_t frmMain::bytesHeld() const {
+  return picBG.bytes() + picBuffer.bytes() + imgBG.bytes() + window_.bytes() + tile_.bytes() +
+         sprites_.bytes() + StripPicture.pixels.capacity() * 4 + sizeof *this;
 }
 
 }  // namespace ps

@@ -1,17 +1,41 @@
-// The animation window of the running mode.
+// The animation window of the running mode: the meadow, its surfaces, its timer and the input
+// that ends the screensaver.
 #pragma once
 
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "animation/sprites.h"
+#include "host/allgemein.h"
 #include "platform/forms.h"
 #include "platform/surface.h"
 
 namespace ps {
 
+class Guard;
+
+// One flower slot.
+struct Flower {
+  float X = 0;
+  float Y = 0;
+  float Size = 0;
+  i16 Pic = 0;
+  i16 State = 0;  // -1: a started flower; anything else: waiting
+  i16 Planted = 0;
+};
+
 class frmMain : public Form {
  public:
+  static constexpr int kSlots = 501;
+
   frmMain();
 
   void Form_Load() override;
+  // The layout pass: sizes the surfaces, paints the background, lays the ground and the flowers
+  // out afresh and starts the timer.
   void Form_Resize() override;
+  void Form_Paint() override;
   void Form_MouseMove(i16 button, i16 shift, float x, float y) override;
   void Form_MouseDown(i16 button, i16 shift, float x, float y) override;
   void Form_Click() override;
@@ -23,13 +47,85 @@ class frmMain : public Form {
   void timerExpired() override;
   const Surface* windowSurface() const override { return &window_; }
 
+  // One frame: compose off screen, show it in one copy, restart the meadow when it is time.
   void tmrAnimation_Timer();
 
+  // The flower animation.
+  void DrawFlowerCount();  // LastFlower from maxFl and maxFlHalf
+  void SeedFlowers();
+  void AnimateFlowers();
+
+  // The background.
+  void CaptureDesktop(Guard& layout);  // steps of the layout pass
+  void Hintergrund();
+  void GroundTufts();  // a step of the layout pass
+
+  // Controls.
   Control tmrAnimation;
-  float LastX = 0, LastY = 0;
+  Control lblURL;  // invisible; sized to the address in the window font, placed bottom right
+
+  // Fields.
+  float LastX = 0, LastY = 0;  // the last accepted mouse position
+  std::array<Flower, kSlots> Flowers{};
+  i16 GroundY = 0, GroundLimitY = 0;
+  float PlantCount = 0;
+  i32 FrameTick = 0, RestartTick = 0;
+  bool DesktopCaptured = false;
+  Image StripPicture;
+  i16 TileWidth = 0;
+
+  // Surfaces, all of the client size: background with everything planted, back buffer, the
+  // desktop image, and the window's own persistent image (what the screen shows).
+  Surface picBG, picBuffer, imgBG;
+  const Surface& window() const { return window_; }
+
+  // The text cursor of the back buffer.
+  float CurrentX = 0, CurrentY = 0;
+
+  // Compose every frame with two whole-frame copies instead of copying only what changed.
+  // Both give the same window surface; the literal way is kept for comparison.
+  bool literalFrames = false;
+
+  // Bytes held by the surfaces and sprites.
+  std::size_t bytesHeld() const;
 
  private:
+  void setAnimationTimer(bool on);
+  // The three cases of the flower step.
+  void waiting(Flower& f);
+  void planted(Flower& f);
+  void growing(Flower& f);
+  // Draws sprite n at a position in single precision, scaled to w × h.
+  void drawSprite(Surface& target, int n, float x, float y, int w, int h);
+  // One grass tuft on picBG: the sprite number is drawn first, then x, then y.
+  template <class X, class Y>
+  void grass(X x, Y y);
+  // Prints on the back buffer at the text cursor in the window font, white; the cursor moves
+  // after the text, or to the next line.
+  void print(std::string_view text, bool endLine);
+  void composeFrame();
+  void showFrame();
+
   Surface window_;
+  SpriteBank sprites_;
+  Surface tile_;  // one strip tile, scaled once per painting
+
+  // The frame path's bookkeeping (see tick.cpp): what changed on picBG since it was last copied
+  // into the back buffer, what was drawn on the back buffer since then, and what was restored
+  // in the back buffer since it was last copied onto the window.
+  DirtyRegion bgChanged_, drawn_, toWindow_;
+  bool wholeFrame_ = true;    // the next frame copies everything (after a layout pass)
+  bool windowWhole_ = false;  // the next copy onto the window is of the whole surface
+  Rect frameDirty_;           // what the last copy onto the window changed
+  std::string text_;          // the text being printed, kept to spare allocations
 };
+
+template <class X, class Y>
+void frmMain::grass(X x, Y y) {
+  int n = Allgemein::Zz(181, 200);
+  float gx = x();
+  float gy = y();
+  drawSprite(picBG, n, gx, gy, 32, 32);
+}
 
 }  // namespace ps

@@ -1,0 +1,59 @@
+#include "animation/sprites.h"
+
+#include "platform/pictures.h"
+
+namespace ps {
+
+void SpriteBank::prepare() {
+  if (prepared_) return;
+  scaled_.assign(static_cast<size_t>(kCount) * kSizes, ScaledSprite{});
+  for (int n = kFirst; n <= kLast; ++n) {
+    try {
+      const Image& img = image(n);
+      for (int s = kSmallest; s <= kLargest; ++s) {
+        scaled_[static_cast<size_t>((n - kFirst) * kSizes + (s - kSmallest))] =
+            ScaledSprite(img, s, s);
+      }
+    } catch (const Failure&) {
+      // Not an error yet: the draw that needs this sprite reports it.
+    }
+  }
+  prepared_ = true;
+}
+
+const Image& SpriteBank::image(int n) {
+  auto k = static_cast<size_t>(n - kFirst);
+  if (!loaded_[k]) {
+    images_[k] = loadPicture(ResourceKind::Icon, n);
+    loaded_[k] = true;
+  }
+  return images_[k];
+}
+
+const ScaledSprite* SpriteBank::scaled(int n, int w, int h) const {
+  if (!prepared_ || w != h || w < kSmallest || w > kLargest) return nullptr;
+  const ScaledSprite& s = scaled_[static_cast<size_t>((n - kFirst) * kSizes + (w - kSmallest))];
+  return s.empty() ? nullptr : &s;
+}
+
+void SpriteBank::draw(Surface& target, int n, int x, int y, int w, int h) {
+  if (n < kFirst || n > kLast) {
+    // No sprite has this number; the platform says how that fails.
+    target.drawImage(loadPicture(ResourceKind::Icon, n), x, y, w, h);
+    return;
+  }
+  if (const ScaledSprite* s = scaled(n, w, h)) {
+    target.drawSprite(*s, x, y);
+    return;
+  }
+  target.drawImage(image(n), x, y, w, h);
+}
+
+std::size_t SpriteBank::bytes() const {
+  std::size_t b = 0;
+  for (const Image& i : images_) b += i.pixels.capacity() * 4 + i.mask.capacity();
+  for (const ScaledSprite& s : scaled_) b += sizeof s + s.bytes();
+  return b;
+}
+
+}  // namespace ps
