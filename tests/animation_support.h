@@ -47,9 +47,9 @@ inline bool isSprite(u32 pixel) {
   return pixel >= colourOf(101) && pixel <= colourOf(200);
 }
 
-// Strip 101 and 102: each row r of one colour, (strip × 1000 + r) as RGB.
-inline u32 stripColour(int strip, int row) {
-  return static_cast<u32>(strip * 1000 + row);
+// Strips 101 and 102: red grows across, green down, blue tells them apart.
+inline u32 stripColour(int strip, int x, int y) {
+  return static_cast<u32>(x * 5) << 16 | static_cast<u32>(y / 2) << 8 | (strip == 101 ? 200u : 50u);
 }
 
 inline void useTestPictures(fake::FakePlatform& os) {
@@ -59,7 +59,7 @@ inline void useTestPictures(fake::FakePlatform& os) {
   }
   for (int s : {101, 102}) {
     os.resourceOverrides[{static_cast<int>(ResourceKind::Bitmap), s}] =
-        dib32(50, 480, false, [s](int, int y) { return stripColour(s, y); });
+        dib32(50, 480, false, [s](int x, int y) { return stripColour(s, x, y); });
   }
 }
 
