@@ -1,0 +1,182 @@
+#include "headless.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "animation/frmMain.h"
+#include "host/saver.h"
+#include "host/settings.h"
+#include "platform/surface.h"
+
+namespace ps::headless {
+
+std::filesystem::path sourceResources() {
+  return PETALSTREAM_RESOURCES;
+}
+
+HeadlessPlatform::HeadlessPlatform(std::filesystem::path resources)
+    : resources_(std::move(resources)) {}
+
+void HeadlessPlatform::resize(Form& form, float w, float h) {
+  clients[&form] = SizeF{w, h};
+  form.Form_Resize();
+}
+
+Hwnd HeadlessPlatform::createWindow(Form& form) {
+  clients[&form] = SizeF{form.clientWidthTwips() / 15, form.clientHeightTwips() / 15};
+  return next_++;
+}
+
+void HeadlessPlatform::showWindow(Form& form) {
+  if (form.maximized()) resize(form, screen.width, screen.height);
+}
+
+SizeF HeadlessPlatform::clientSize(const Form& form) {
+  auto it = clients.find(&form);
+  return it == clients.end() ? SizeF{} : it->second;
+}
+
+i32 HeadlessPlatform::GetClientRect(Hwnd, Rect& rect) {
+  rect = Rect{};
+  return 0;
+}
+
+int HeadlessPlatform::textWidth(const Font&, std::string_view text) {
+  return 7 * static_cast<int>(text.size());
+}
+
+int HeadlessPlatform::textHeight(const Font&, std::string_view) {
+  return 16;
+}
+
+void HeadlessPlatform::drawText(Surface& target, const Font&, int x, int y, std::string_view text,
+                                u32 rgb) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != ' ')
+      target.fillRect(
+          Rect{x + 7 * static_cast<int>(i) + 1, y + 3, x + 7 * static_cast<int>(i) + 6, y + 13},
+          rgb);
+  }
+}
+
+bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
+  Rect all = target.clip(0, 0, w, h);
+  target.fillRect(all, 0x3A6EA5);
+  // A few windows, each with a title bar, at places that follow the screen's size.
+  const Rect windows[] = {{w / 12, h / 10, w / 12 + w / 3, h / 10 + h / 3},
+                          {w / 2, h / 5, w / 2 + w / 3, h / 5 + h / 2},
+                          {w / 5, h / 2, w / 5 + w / 4, h / 2 + h / 4}};
+  for (const Rect& r : windows) {
+    target.fillRect(Rect{r.left + 6, r.top + 6, r.right + 6, r.bottom + 6}, 0x2A4E75);
+    target.fillRect(r, 0xD4D0C8);
+    target.fillRect(Rect{r.left + 3, r.top + 3, r.right - 3, r.top + 22}, 0x0A246A);
+    target.fillRect(Rect{r.left + 3, r.top + 25, r.right - 3, r.bottom - 3}, 0xFFFFFF);
+  }
+  // The task bar.
+  target.fillRect(Rect{0, h - 30, w, h}, 0xD4D0C8);
+  target.fillRect(Rect{3, h - 26, 60, h - 4}, 0xB0B0A8);
+  return true;
+}
+
+std::vector<std::uint8_t> HeadlessPlatform::resource(ResourceKind kind, int n) {
+  std::filesystem::path p;
+  switch (kind) {
+    case ResourceKind::Icon:
+      if (n < 101 || n > 200) raise(err::kResourceNotFound);
+      p = resources_ / "sprites" / (std::to_string(n) + ".ico");
+      break;
+    case ResourceKind::Bitmap:
+      if (n != 101 && n != 102) raise(err::kResourceNotFound);
+      p = resources_ / "strips" / (std::to_string(n) + ".bmp");
+      break;
+    case ResourceKind::Data:
+      p = resources_ / "preview.gif";
+      break;
+  }
+  std::ifstream in(p, std::ios::binary);
+  if (!in) raise(err::kResourceNotFound);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string HeadlessPlatform::GetSetting(const std::string&, const std::string&,
+                                         const std::string& key, const std::string& def) {
+  auto it = store.find(key);
+  return it == store.end() ? def : it->second;
+}
+
+void HeadlessPlatform::SaveSetting(const std::string&, const std::string&, const std::string& key,
+                                   const std::string& value) {
+  store[key] = value;
+}
+
+OsVersion HeadlessPlatform::GetVersionExA() {
+  OsVersion v;
+  v.result = 1;
+  v.majorVersion = 5;
+  v.minorVersion = 1;
+  v.buildNumber = 2600;
+  v.platformId = win::VER_PLATFORM_WIN32_NT;
+  return v;
+}
+
+LocalTime HeadlessPlatform::now() {
+  // The start time, moved on by the ticks since the meadow began.
+  long long s = (static_cast<long long>(ticks) - 100000000) / 1000;
+  LocalTime t = start;
+  long long daySeconds = t.hour * 3600LL + t.minute * 60 + t.second + s;
+  t.hour = static_cast<int>((daySeconds / 3600) % 24);
+  t.minute = static_cast<int>((daySeconds / 60) % 60);
+  t.second = static_cast<int>(daySeconds % 60);
+  return t;
+}
+
+std::string HeadlessPlatform::shortDate(const LocalTime& t) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%02d.%02d.%04d", t.day, t.month, t.year);
+  return b;
+}
+
+std::string HeadlessPlatform::longTime(const LocalTime& t) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return b;
+}
+
+void HeadlessPlatform::reportFatal(const std::string& message) {
+  std::cerr << message << '\n';
+}
+
+void HeadlessPlatform::exitProcess(int code) {
+  throw Ended{code};
+}
+
+void HeadlessPlatform::appendToFile(const std::string&, std::string_view bytes, bool) {
+  std::cerr.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+Meadow::Meadow(HeadlessPlatform& os, std::uint64_t seed, int width, int height)
+    : os_(os), process_(std::make_unique<Process>(os)) {
+  Process& p = *process_;
+  Saver::LoadConfig();
+  p.random.seed(seed);
+  frmMain& m = p.main();
+  p.forms.load(m);
+  os.resize(m, static_cast<float>(width), static_cast<float>(height));
+}
+
+Meadow::~Meadow() = default;
+
+frmMain& Meadow::main() {
+  return process_->main();
+}
+
+void Meadow::tick() {
+  frmMain& m = main();
+  os_.ticks += static_cast<u32>(m.tmrAnimation.interval());
+  m.tmrAnimation_Timer();
+  ++ticks_;
+}
+
+}  // namespace ps::headless
