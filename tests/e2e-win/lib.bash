@@ -120,6 +120,7 @@ windows_version() {
 start_saver() {
   local dir=$1
   shift
+  [ -f "$TRACE" ] && cat "$TRACE" >>"$WORK/earlier-traces.txt"
   rm -f "$TRACE"
   (cd "$dir" && exec timeout -k 5 300 wine PetalStream.scr "$@" >>"$WORK/wine.log" 2>&1) &
   SAVER_PID=$!
@@ -157,12 +158,12 @@ window_geometry() {
     awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END {print x, y, w, h}'
 }
 
-# click X Y: the pointer moves there, then the left button clicks. Wine drops a click that
-# comes together with the pointer's arrival over a window that was just uncovered.
+# click X Y: the pointer moves there, then the left button clicks.
+# Without a window manager Wine waits up to 2 s for one whenever a window goes away, and input
+# that arrives meanwhile is lost: after closing a window, wait for its "destroyWindow" trace
+# line (written once the native window is gone) before the next click.
 click() {
   xdotool mousemove "$1" "$2"
-  sleep 0.3
-  xdotool mousemove "$(($1 + 1))" "$2"
   sleep 0.3
   xdotool click 1
   sleep 0.7

@@ -120,6 +120,7 @@ class Win32Platform final : public Platform {
   void command(NativeForm& nf, HWND child, WORD code);
   NativeControl* windowlessAt(NativeForm& nf, int x, int y);
   void focusFirst(NativeForm& nf);
+  void endModal(NativeForm& nf);
   void watchHost(HWND child, HWND host);
   static void CALLBACK watchHosts(HWND, UINT, UINT_PTR, DWORD);
   const Image* picture(NativeForm& nf, const Control& c);

@@ -120,6 +120,9 @@ struct Win32Platform::NativeForm {
   Surface canvas;  // the composed client area of a dialog
   NativeControl* pressed = nullptr;
   bool leftDown = false;
+  bool modal = false;  // shown by showModal, which disabled the other windows
+  HWND modalOwner = nullptr;
+  std::vector<HWND> modalDisabled;
 
   NativeControl* byControl(const Control* c) {
     for (auto& nc : controls)
@@ -250,13 +253,14 @@ Hwnd Win32Platform::createWindow(Form& form) {
 void Win32Platform::destroyWindow(Form& form) {
   NativeForm* nf = find(form);
   if (!nf) return;
-  trace("destroyWindow(" + form.name() + ")");
   nf->destroying = true;
+  endModal(*nf);
   killTimer(*nf);
   hosted_.erase(nf->hwnd);
   for (auto& [key, ic] : nf->icons) DestroyIcon(ic);
   nf->icons.clear();
   if (!nf->destroyedOutside && IsWindow(nf->hwnd)) DestroyWindow(nf->hwnd);
+  trace("destroyWindow(" + form.name() + ")");
   // A window procedure of this window may still be running: release it once none is.
   auto it = forms_.find(&form);
   released_.push_back(std::move(it->second));
@@ -332,12 +336,13 @@ bool Win32Platform::showModal(Form& form) {
   HWND owner = nullptr;
   if (NativeForm* active = find(GetActiveWindow()); active && active != nf) owner = active->hwnd;
   SetWindowLongPtrW(nf->hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-  std::vector<HWND> disabled;
+  nf->modal = true;
+  nf->modalOwner = owner;
   for (auto& [f, other] : forms_) {
     if (other.get() == nf || !IsWindowEnabled(other->hwnd)) continue;
     if (::GetWindowLongW(other->hwnd, GWL_STYLE) & WS_CHILD) continue;
     EnableWindow(other->hwnd, FALSE);
-    disabled.push_back(other->hwnd);
+    nf->modalDisabled.push_back(other->hwnd);
   }
   showWindow(form);
   MSG msg;
@@ -352,15 +357,26 @@ bool Win32Platform::showModal(Form& form) {
     if (r < 0) break;
     dispatch(msg);
   }
-  for (HWND h : disabled)
-    if (IsWindow(h)) EnableWindow(h, TRUE);
-  if (owner && IsWindow(owner)) SetForegroundWindow(owner);
+  if (NativeForm* cur = find(form)) endModal(*cur);
   return true;
+}
+
+// The windows a modal window disabled take input again, and its owner becomes the active
+// window, before the modal window goes: so the activation does not wander off elsewhere, and
+// no click meets a disabled window while the modal one is still being taken down.
+void Win32Platform::endModal(NativeForm& nf) {
+  if (!nf.modal) return;
+  nf.modal = false;
+  for (HWND h : nf.modalDisabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+  nf.modalDisabled.clear();
+  if (nf.modalOwner && IsWindow(nf.modalOwner)) SetForegroundWindow(nf.modalOwner);
 }
 
 void Win32Platform::hideWindow(Form& form) {
   if (NativeForm* nf = find(form)) {
     trace("hideWindow(" + form.name() + ")");
+    endModal(*nf);
     ShowWindow(nf->hwnd, SW_HIDE);
   }
 }
