@@ -24,6 +24,8 @@ void frmMain::tmrAnimation_Timer() {
   Process& p = P();
   Platform& os = p.platform;
   const Settings& s = p.settings;
+  // Each step captures at most two references: std::function then keeps it without
+  // allocating, and a tick allocates nothing.
   Guard g("frmMain", "tmrAnimation_timer");
   g([this, &os] { FrameTick = static_cast<i32>(os.GetTickCount()); });
   g([this] { composeFrame(); });
@@ -57,7 +59,8 @@ void frmMain::tmrAnimation_Timer() {
 
   // The restart clock: tick counts wrap after 2^32 milliseconds, their difference does not.
   bool due = true;
-  g([&] {
+  g([this, &due] {
+    const Settings& s = P().settings;
     u32 elapsed = static_cast<u32>(FrameTick) - static_cast<u32>(RestartTick);
     i32 period = mul32(s.rTime, 1000);
     due = static_cast<long long>(elapsed) > period && s.Restart != 0;
