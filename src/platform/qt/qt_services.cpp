@@ -37,35 +37,58 @@ namespace ps::qt {
 
 // ---- Drawing
 
+namespace {
+// Every tick prints and measures the same texts in the same font: keep the Qt font ready.
+struct FontCache {
+  Font font;
+  QFont qfont;
+  std::unique_ptr<QFontMetrics> metrics;
+  bool ready = false;
+};
+const FontCache& cached(const Font& font) {
+  static FontCache c;
+  if (!c.ready || !(c.font == font)) {
+    c.font = font;
+    c.qfont = toQFont(font);
+    c.metrics = std::make_unique<QFontMetrics>(c.qfont);
+    c.ready = true;
+  }
+  return c;
+}
+}  // namespace
+
 int QtPlatform::textWidth(const Font& font, std::string_view text) {
-  return QFontMetrics(toQFont(font)).horizontalAdvance(fromUtf8(text));
+  return cached(font).metrics->horizontalAdvance(fromUtf8(text));
 }
 
 int QtPlatform::textHeight(const Font& font, std::string_view) {
-  return QFontMetrics(toQFont(font)).height();
+  return cached(font).metrics->height();
 }
 
 void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                           u32 rgb) {
   if (target.empty() || text.empty()) return;
-  QFont f = toQFont(font);
-  QFontMetrics fm(f);
+  const FontCache& fc = cached(font);
+  const QFontMetrics& fm = *fc.metrics;
   const QString s = fromUtf8(text);
-  QImage img(reinterpret_cast<uchar*>(target.data()), target.width(), target.height(),
-             target.width() * 4, QImage::Format_RGB32);
+  // Only the rows the text can touch: a painter on the whole surface costs more than the text.
+  const QRect ink = fm.boundingRect(s).translated(x, y + fm.ascent()) |
+                    QRect(x, y, fm.horizontalAdvance(s), fm.height());
+  const int top = std::max(0, ink.top() - 2), bottom = std::min(target.height(), ink.bottom() + 3);
+  if (bottom <= top) return;
+  QImage band(reinterpret_cast<uchar*>(target.row(top)), target.width(), bottom - top,
+              target.width() * 4, QImage::Format_RGB32);
   {
-    QPainter p(&img);
-    p.setFont(f);
+    QPainter p(&band);
+    p.setFont(fc.qfont);
     p.setPen(toQColor(rgb));
-    p.drawText(x, y + fm.ascent(), s);
+    p.drawText(x, y - top + fm.ascent(), s);
   }
   // The painter fills the unused top byte of the pixels it touched; surfaces keep it zero.
-  QRect ink = fm.boundingRect(s).translated(x, y + fm.ascent());
-  QRect band = (ink | QRect(x, y, fm.horizontalAdvance(s), fm.height())).adjusted(-2, -2, 2, 2);
-  band &= img.rect();
-  for (int yy = band.top(); yy <= band.bottom(); ++yy) {
+  const int left = std::max(0, ink.left() - 2), right = std::min(target.width(), ink.right() + 3);
+  for (int yy = top; yy < bottom; ++yy) {
     u32* row = target.row(yy);
-    for (int xx = band.left(); xx <= band.right(); ++xx) row[xx] &= 0x00FFFFFFu;
+    for (int xx = left; xx < right; ++xx) row[xx] &= 0x00FFFFFFu;
   }
 }
 
@@ -203,19 +226,32 @@ LocalTime QtPlatform::now() {
   return LocalTime{d.year(), d.month(), d.day(), c.hour(), c.minute(), c.second(), c.msec()};
 }
 
+namespace {
+// The user's locale and its formats, read once: the clock line asks for them every tick.
+struct DateFormats {
+  QLocale locale = QLocale::system();
+  QString date = locale.dateFormat(QLocale::ShortFormat);
+  QString time = [this] {
+    // The long time without the time zone's name, which a clock line does not show.
+    QString f = locale.timeFormat(QLocale::LongFormat);
+    f.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
+    return f.trimmed();
+  }();
+};
+const DateFormats& formats() {
+  static const DateFormats f;
+  return f;
+}
+}  // namespace
+
 std::string QtPlatform::shortDate(const LocalTime& t) {
-  return QLocale::system()
-      .toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat)
-      .toStdString();
+  const DateFormats& f = formats();
+  return f.locale.toString(QDate(t.year, t.month, t.day), f.date).toStdString();
 }
 
 std::string QtPlatform::longTime(const LocalTime& t) {
-  // The locale's long time without the time zone's name, which a clock line does not show.
-  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-  format.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
-  return QLocale::system()
-      .toString(QTime(t.hour, t.minute, t.second, t.millisecond), format.trimmed())
-      .toStdString();
+  const DateFormats& f = formats();
+  return f.locale.toString(QTime(t.hour, t.minute, t.second, t.millisecond), f.time).toStdString();
 }
 
 void QtPlatform::alert() {
