@@ -209,11 +209,10 @@ TEST(GrowingFlower, ASizeOfExactlyThirtyTwoIsNotYetPlanted) {
   f.AnimateFlowers();
   EXPECT_EQ(m.slot(0).Size, 32.0f);
   EXPECT_EQ(m.slot(0).Planted, 0);
-  // Drawn 33 square at 2 (2.5 rounds to the even pixel): at that size the sprite's transparent
-  // column covers the first two.
+  // Drawn 33 square at 2 (2.5 rounds to the even pixel), where its transparent column lies.
   int top = static_cast<int>(roundHalfEven(m.slot(0).Y));
-  EXPECT_EQ(f.picBuffer.at(3, top + 5), 0u);
-  EXPECT_EQ(f.picBuffer.at(4, top), colourOf(150));
+  EXPECT_EQ(f.picBuffer.at(2, top + 5), 0u);
+  EXPECT_EQ(f.picBuffer.at(3, top), colourOf(150));
   EXPECT_EQ(f.picBuffer.at(34, top + 32), colourOf(150));
   EXPECT_EQ(f.picBuffer.at(35, top + 32), 0u);
   EXPECT_EQ(f.picBuffer.at(3, top + 33), 0u);
@@ -250,9 +249,9 @@ TEST(GrowingFlower, IsPlantedTwoPixelsHigherWithItsGrass) {
     EXPECT_EQ(m.slot(0).State, -1);
     int top = static_cast<int>(roundHalfEven(m.slot(0).Y));
     // The back buffer shows the last growing frame, the background the planted one 2 higher.
-    EXPECT_EQ(f.picBuffer.at(102, top + 2), colourOf(150));
-    EXPECT_NE(f.picBuffer.at(102, top + 1), colourOf(150));
-    EXPECT_EQ(f.picBG.at(102, top), colourOf(150));
+    EXPECT_EQ(f.picBuffer.at(101, top + 2), colourOf(150));
+    EXPECT_NE(f.picBuffer.at(101, top + 1), colourOf(150));
+    EXPECT_EQ(f.picBG.at(101, top), colourOf(150));
     EXPECT_EQ(f.picBG.at(132, top + 32), colourOf(150));
     EXPECT_NE(f.picBG.at(133, top + 32), colourOf(150));
     // Apart from the tuft beside the flower, grass lies from 20 below the limit downwards.

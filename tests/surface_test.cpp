@@ -31,8 +31,8 @@ TEST(Surface, ScaledDrawingKeepsMaskedPixelsAtEverySize) {
         bool inside = x >= 2 && y >= 2 && x < size + 2 && y < size + 2;
         u32 want = 0xABCDEF;
         if (inside) {
-          // Nearest neighbour: the source pixel under the target pixel's left/top edge.
-          int sx = (x - 2) * 32 / size, sy = (y - 2) * 32 / size;
+          // Nearest neighbour: the source pixel under the target pixel's centre.
+          int sx = (2 * (x - 2) + 1) * 32 / (2 * size), sy = (2 * (y - 2) + 1) * 32 / (2 * size);
           if (!img.transparent(sx, sy)) want = img.at(sx, sy);
         }
         ASSERT_EQ(s.at(x, y), want) << size << " at " << x << "," << y;

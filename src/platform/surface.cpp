@@ -27,6 +27,12 @@ std::vector<u32> allocatePixels(int w, int h, u32 fill) {
 
 }  // namespace
 
+// Nearest neighbour: the source pixel under the centre of target pixel t, when n source pixels
+// are stretched over m.
+inline int sourceOf(int t, int n, int m) {
+  return static_cast<int>((2LL * t + 1) * n / (2LL * m));
+}
+
 Rect unite(const Rect& a, const Rect& b) {
   if (a.empty()) return b.empty() ? Rect{} : b;
   if (b.empty()) return a;
@@ -87,12 +93,10 @@ ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
   for (int r = 0; r < h; ++r) {
     rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
     // The same source pixel for each target pixel as Surface::drawImage picks.
-    int syi = static_cast<int>((static_cast<long long>(r) * img.height) / h);
+    int syi = sourceOf(r, img.height, h);
     int c = 0;
     while (c < w) {
-      auto source = [&](int col) {
-        return static_cast<int>((static_cast<long long>(col) * img.width) / w);
-      };
+      auto source = [&](int col) { return sourceOf(col, img.width, w); };
       if (img.transparent(source(c), syi)) {
         ++c;
         continue;
@@ -187,13 +191,13 @@ void Surface::drawImage(const Image& img, int x, int y, int w, int h) {
   Rect r = clip(x, y, w, h);
   if (r.empty()) return;
   for (int ty = r.top; ty < r.bottom; ++ty) {
-    int syi = static_cast<int>((static_cast<long long>(ty - y) * img.height) / h);
+    int syi = sourceOf(ty - y, img.height, h);
     u32* out = row(ty);
     const u32* in = img.pixels.data() + static_cast<size_t>(syi) * img.width;
     const std::uint8_t* m =
         img.hasMask() ? img.mask.data() + static_cast<size_t>(syi) * img.width : nullptr;
     for (int tx = r.left; tx < r.right; ++tx) {
-      int sxi = static_cast<int>((static_cast<long long>(tx - x) * img.width) / w);
+      int sxi = sourceOf(tx - x, img.width, w);
       if (m && m[sxi]) continue;
       out[tx] = in[sxi];
     }
