@@ -50,7 +50,8 @@ wait_child_size 152x112
 sleep 0.5
 shot "$WORK/small.png" "$HOST"
 cp "$WORK/small.png" "$BUILD/e2e-preview.png"
-[ "$(whites "$WORK/small.png" 0 0 152 112)" -lt 100 ] || fail "the host shows its own white, no picture"
+# The meadow has white flowers; the bare host is white all over.
+[ "$(whites "$WORK/small.png" 0 0 152 112)" -lt 8512 ] || fail "the host shows its own white, no picture"
 like_picture "$WORK/small.png"
 ok "the picture fills a 152x112 host"
 
