@@ -89,9 +89,10 @@ wait_window() {
 shot() {
   local crop=()
   if [ -n "${2:-}" ]; then
+    # The absolute corner is the border's; the window's own area starts inside it.
     crop=(-crop "$(xwininfo -id "$2" | awk '/Absolute upper-left X/ {x=$4}
-      /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2}
-      END {print w "x" h "+" x "+" y}')" +repage)
+      /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2} /Border width/ {b=$3}
+      END {print w "x" h "+" x + b "+" y + b}')" +repage)
   fi
   import -window root "${crop[@]}" "$1" 2>/dev/null || fail "screenshot $1 failed"
 }

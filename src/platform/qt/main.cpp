@@ -49,7 +49,5 @@ int main(int argc, char** argv) {
   Process process(os);
   os.handleTerminationSignals();
   Saver::deliver([] { Saver::Main(); });
-  int code = 0;
-  if (process.forms.anyKeepsProcessAlive()) code = QApplication::exec();
-  os.exitProcess(code);
+  os.exitProcess(os.run());
 }

@@ -336,8 +336,18 @@ void QtPlatform::resetMousePointer() {
   // pointer's visibility (ShowCursor) is another matter and stays as it is.
 }
 
+int QtPlatform::run() {
+  if (!Process::exists() || !P().forms.anyKeepsProcessAlive()) return 0;
+  running_ = true;
+  const int code = QApplication::exec();
+  running_ = false;
+  return code;
+}
+
 void QtPlatform::quit() {
-  QCoreApplication::exit(0);
+  // Before the loop runs (all windows gone during start-up) there is nothing to leave: run()
+  // then does not start it. Telling Qt to quit anyway would end every later loop at once.
+  if (running_) QCoreApplication::exit(0);
 }
 
 i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {

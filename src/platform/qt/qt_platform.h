@@ -29,6 +29,8 @@ class QtPlatform : public Platform {
   // SIGTERM, SIGINT and SIGHUP unload every window, as a session's end would, and end the
   // process.
   void handleTerminationSignals();
+  // Runs the event loop while a window keeps the process alive; the exit code.
+  int run();
   // The native window of a loaded form (tests and the event loop's owner look at it).
   FormWindow* windowOf(const Form& form) const;
 
@@ -121,6 +123,7 @@ class QtPlatform : public Platform {
   QImage desktop_;
   bool desktopTaken_ = false;
   int signalPipe_[2] = {-1, -1};
+  bool running_ = false;
 };
 
 }  // namespace ps::qt

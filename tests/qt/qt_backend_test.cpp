@@ -1,0 +1,426 @@
+// The Qt backend offscreen: start-up switches, the settings store on disk, text on surfaces,
+// resources, windows mirroring the control model, timers, modal display, presentation.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+
+#include "dialogs/frmConfig.h"
+#include "host/process.h"
+#include "platform/forms.h"
+#include "platform/pictures.h"
+#include "platform/qt/form_window.h"
+#include "platform/qt/launch.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/surface.h"
+
+namespace ps::qt {
+namespace {
+
+// One application and one configuration folder for the whole program: Qt reads the folder once.
+QTemporaryDir& home() {
+  static QTemporaryDir dir;
+  return dir;
+}
+void startQt() {
+  static QApplication* app = [] {
+    setenv("XDG_CONFIG_HOME", QDir(home().path()).filePath("config").toUtf8().constData(), 1);
+    static int argc = 1;
+    static char name[] = "petalstream_qt_tests";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  (void)app;
+}
+
+struct World {
+  World() { startQt(); }
+  QtPlatform os{Launch{}};
+  Process process{os};
+};
+
+// ---- Start-up switches
+
+TEST(Launch, WindowsSwitchesPassThroughAsTheCommandLine) {
+  Launch l = interpretLaunch({"/p", "4711"}, nullptr);
+  EXPECT_FALSE(l.xscreensaver);
+  EXPECT_EQ(l.commandLine, "/p 4711");
+  EXPECT_EQ(interpretLaunch({}, nullptr).commandLine, "");
+  EXPECT_TRUE(interpretLaunch({"--help"}, nullptr).help);
+}
+
+TEST(Launch, XScreenSaverWaysMeanTheRunningModeInItsWindow) {
+  Launch byId = interpretLaunch({"-window-id", "0x1a00003"}, nullptr);
+  EXPECT_TRUE(byId.xscreensaver);
+  EXPECT_EQ(byId.commandLine, "/S");
+  EXPECT_EQ(byId.window, 0x1a00003u);
+  EXPECT_EQ(interpretLaunch({"--window-id=4711"}, nullptr).window, 4711u);
+
+  Launch root = interpretLaunch({"--root", "-fps"}, "0x200005");
+  EXPECT_TRUE(root.xscreensaver);
+  EXPECT_FALSE(root.root);
+  EXPECT_EQ(root.window, 0x200005u);
+  EXPECT_TRUE(interpretLaunch({"-root"}, nullptr).root);
+  // Started by XScreenSaver with nothing but its variable.
+  EXPECT_EQ(interpretLaunch({}, "33554439").window, 33554439u);
+  // The variable alone does not turn a settings dialog into a hack.
+  EXPECT_FALSE(interpretLaunch({"/C"}, "0x200005").xscreensaver);
+}
+
+TEST(Launch, WindowIdsThatNameNoWindowAreRefused) {
+  EXPECT_FALSE(interpretLaunch({"-window-id", "nonsense"}, nullptr).error.empty());
+  EXPECT_FALSE(interpretLaunch({"-window-id"}, nullptr).error.empty());
+  EXPECT_FALSE(interpretLaunch({"-window-id", "-5"}, nullptr).error.empty());
+  EXPECT_FALSE(interpretLaunch({"-window-id", "0x40000000"}, nullptr).error.empty());
+  EXPECT_FALSE(interpretLaunch({"-root"}, "junk").error.empty());
+}
+
+// ---- Settings store
+
+std::string readFile(const QString& path) {
+  std::ifstream in(path.toStdString());
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SettingsStore, WritesAnIniFileInTheUsersConfigurationFolder) {
+  World w;
+  QString file = QDir(home().path()).filePath("config/PetalStream/PetalStream.ini");
+  QFile::remove(file);
+  EXPECT_EQ(w.os.GetSetting("PetalStream", "Settings", "maxFl", "10"), "10");
+  w.os.SaveSetting("PetalStream", "Settings", "maxFl", "7");
+  w.os.SaveSetting("PetalStream", "Settings", "SpeedF", "0,5");
+  std::string ini = readFile(file);
+  EXPECT_NE(ini.find("[Settings]\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("maxFl=7\n"), std::string::npos) << ini;
+
+  World again;  // a later run reads what this one wrote
+  EXPECT_EQ(again.os.GetSetting("PetalStream", "Settings", "maxFl", "10"), "7");
+  EXPECT_EQ(again.os.GetSetting("PetalStream", "Settings", "SpeedF", "10"), "0,5");
+  EXPECT_EQ(again.os.GetSetting("PetalStream", "Other", "maxFl", "x"), "x");
+}
+
+TEST(SettingsStore, ReadsACommaWrittenByHandAsText) {
+  World w;
+  QString file = QDir(home().path()).filePath("config/PetalStream/Hand.ini");
+  QDir().mkpath(QFileInfo(file).path());
+  std::ofstream(file.toStdString()) << "[Settings]\nSpeedF=2,5\n";
+  EXPECT_EQ(w.os.GetSetting("Hand", "Settings", "SpeedF", "10"), "2,5");
+}
+
+TEST(SettingsStore, AStoreThatCannotBeWrittenIsAFailure) {
+  World w;
+  QString folder = QDir(home().path()).filePath("config/PetalStream");
+  QDir().mkpath(folder);
+  QString blocked = QDir(folder).filePath("Blocked.ini");
+  QDir().mkpath(blocked);  // a folder where the file should be
+  try {
+    w.os.SaveSetting("Blocked", "Settings", "maxFl", "3");
+    FAIL() << "no failure";
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number, err::kPlatform);
+  }
+}
+
+// ---- Text, desktop, resources, files, system
+
+TEST(Drawing, TextLandsInItsColourAndLeavesTheTopByteZero) {
+  World w;
+  Surface s(200, 60, 0x102030);
+  Font comic{"Comic Sans MS", 9.75, 700, false, false, false, 0};
+  w.os.drawText(s, comic, 10, 20, "12:34:56", 0xFFFFFF);
+  int white = 0, changed = 0;
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 200; ++x) {
+      EXPECT_EQ(s.at(x, y) >> 24, 0u) << x << "," << y;
+      if (s.at(x, y) == 0xFFFFFF) ++white;
+      if (s.at(x, y) != 0x102030) {
+        ++changed;
+        EXPECT_GE(y, 18);  // nothing above the text's box (a little slack for the ink)
+        EXPECT_GE(x, 8);
+      }
+    }
+  }
+  EXPECT_GT(white, 10);
+  EXPECT_GT(changed, white);
+  const int h = w.os.textHeight(comic, "x");
+  EXPECT_GT(h, 8);
+  EXPECT_LT(h, 30);
+  EXPECT_GT(w.os.textWidth(comic, "https://petalstream.example/"), w.os.textWidth(comic, "x"));
+}
+
+TEST(Drawing, TextAtTheEdgesIsClipped) {
+  World w;
+  Surface s(40, 10, 0);
+  Font f;
+  w.os.drawText(s, f, -15, 5, "clipped text", 0xFFFFFF);
+  w.os.drawText(s, f, 30, -8, "more", 0xFFFFFF);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(s.at(x, y) >> 24, 0u);
+}
+
+TEST(Resources, PicturesByNumberAndAFailureForOthers) {
+  World w;
+  Image sprite = loadPicture(ResourceKind::Icon, 101);
+  EXPECT_EQ(sprite.width, 32);
+  EXPECT_TRUE(sprite.hasMask());
+  EXPECT_EQ(loadPicture(ResourceKind::Data, 301).width, 256);
+  EXPECT_FALSE(w.os.resource(ResourceKind::Bitmap, 101).empty());
+  EXPECT_FALSE(w.os.resource(ResourceKind::Icon, 1).empty());
+  for (auto [kind, n] : {std::pair{ResourceKind::Icon, 100},
+                         {ResourceKind::Icon, 201},
+                         {ResourceKind::Bitmap, 103},
+                         {ResourceKind::Data, 302}}) {
+    try {
+      w.os.resource(kind, n);
+      ADD_FAILURE() << n;
+    } catch (const Failure& f) {
+      EXPECT_EQ(f.number, err::kResourceNotFound);
+    }
+  }
+}
+
+TEST(Files, AppendsCreatingFoldersAndFailsWith75WhereItCannot) {
+  World w;
+  std::string path = QDir(home().path()).filePath("state/a/b/petalstream.EPT").toStdString();
+  w.os.appendToFile(path, "one\r\n", true);
+  w.os.appendToFile(path, "two\r\n", false);
+  EXPECT_EQ(readFile(QString::fromStdString(path)), "one\r\ntwo\r\n");
+  try {
+    w.os.appendToFile(QDir(home().path()).filePath("nowhere/x.EPT").toStdString(), "x", false);
+    FAIL() << "no failure";
+  } catch (const Failure& f) {
+    EXPECT_EQ(f.number, err::kFileAccess);
+  }
+}
+
+TEST(System, LinuxIsAPlatformOfItsOwnWithoutPasswordsOrFlags) {
+  World w;
+  OsVersion v = w.os.GetVersionExA();
+  EXPECT_EQ(v.result, 1);
+  EXPECT_EQ(v.platformId, 100u);
+  EXPECT_EQ(v.platformName, "Linux");
+  EXPECT_GT(v.majorVersion, 1u);
+  EXPECT_EQ(w.os.VerifyScreenSavePwd(0), 1);
+  EXPECT_EQ(w.os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 0, 0), 1);
+  // The pointer's count: hidden below zero, shown again at zero.
+  EXPECT_EQ(w.os.ShowCursor(0), -1);
+  EXPECT_EQ(w.os.ShowCursor(-1), 0);
+  EXPECT_EQ(w.os.ShowCursor(-1), 1);
+  EXPECT_EQ(w.os.pathSeparator(), '/');
+  setenv("XDG_STATE_HOME", "/var/tmp/state", 1);
+  EXPECT_EQ(w.os.userDataDirectory(), "/var/tmp/state/petalstream");
+  unsetenv("XDG_STATE_HOME");
+  EXPECT_EQ(w.os.programName(), "petalstream_qt_tests");
+  LocalTime t{2001, 4, 24, 13, 5, 9, 0};
+  EXPECT_NE(w.os.longTime(t).find("13"), std::string::npos);
+  EXPECT_NE(w.os.shortDate(t).find("24"), std::string::npos);
+}
+
+// ---- Windows
+
+class TestForm : public Form {
+ public:
+  TestForm() : Form("frmTest") {
+    setDesign("Test", 3000, 2250, false, 0xC0C0C0, Font{});
+    frame.setCaption("&Group");
+    frame.move(150, 150, 2000, 1500);
+    for (Control* c : {&check, &opt0, &opt1}) c->setContainer(&frame);
+    check.setCaption("&Check");
+    check.move(150, 300, 1500, 255);
+    opt0.move(150, 600, 1500, 255);
+    opt1.move(150, 900, 1500, 255);
+    opt0.setValue(kTrue);
+    bar.setRange(1, 100, 5, 20);
+    bar.setValue(50);
+    bar.move(150, 1800, 2250, 195);
+    label.setCaption("Save && go");
+    label.move(2250, 150, 600, 255);
+    button.setCaption("&OK");
+    button.move(2250, 1500, 600, 450);
+    check.onClick = [this] { ++checkClicks; };
+    opt1.onClick = [this] { ++optClicks; };
+    bar.onChange = [this] { ++barChanges; };
+    button.onClick = [this] { ++buttonClicks; };
+    // Tab order: button, bar, check, then the options.
+    for (Control* c : {&frame, &label, &button, &bar, &check, &opt0, &opt1}) addControl(*c);
+  }
+  Control frame{*this, ControlKind::Frame, "fra"};
+  Control check{*this, ControlKind::CheckBox, "chk"};
+  Control opt0{*this, ControlKind::OptionButton, "opt", 0};
+  Control opt1{*this, ControlKind::OptionButton, "opt", 1};
+  Control bar{*this, ControlKind::HScrollBar, "bar"};
+  Control label{*this, ControlKind::Label, "lbl"};
+  Control button{*this, ControlKind::CommandButton, "cmd"};
+  int checkClicks = 0, optClicks = 0, barChanges = 0, buttonClicks = 0;
+};
+
+TEST(Windows, ControlsBecomeWidgetsAtTheirPlacesInTabOrder) {
+  World w;
+  TestForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  ASSERT_NE(win, nullptr);
+  const int tpp = w.os.twipsPerPixel();
+  EXPECT_EQ(tpp, 15);  // 96 dots per inch
+  EXPECT_EQ(win->size(), QSize(200, 150));
+  EXPECT_EQ(win->windowTitle(), "Test");
+
+  auto* frame = qobject_cast<QGroupBox*>(win->widgetOf(f.frame));
+  auto* check = qobject_cast<QCheckBox*>(win->widgetOf(f.check));
+  auto* label = qobject_cast<QLabel*>(win->widgetOf(f.label));
+  ASSERT_TRUE(frame && check && label);
+  EXPECT_EQ(frame->geometry(), QRect(10, 10, 133, 100));
+  EXPECT_EQ(check->parentWidget(), frame);  // placed inside its frame
+  EXPECT_EQ(check->geometry(), QRect(10, 20, 100, 17));
+  EXPECT_EQ(check->text(), "&Check");     // a shortcut, as on the button
+  EXPECT_EQ(label->text(), "Save & go");  // a label shows its text
+  EXPECT_EQ(frame->title(), "&Group");
+
+  QWidget* button = win->widgetOf(f.button);
+  EXPECT_EQ(button->nextInFocusChain(), win->widgetOf(f.bar));
+  EXPECT_EQ(win->widgetOf(f.bar)->nextInFocusChain(), check);
+  EXPECT_EQ(check->nextInFocusChain(), win->widgetOf(f.opt0));
+  w.process.forms.unload(f);
+}
+
+TEST(Windows, TheUsersActionsReachTheModelAndTheModelReachesTheWidgets) {
+  World w;
+  TestForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  auto* check = qobject_cast<QCheckBox*>(win->widgetOf(f.check));
+  auto* opt0 = qobject_cast<QRadioButton*>(win->widgetOf(f.opt0));
+  auto* opt1 = qobject_cast<QRadioButton*>(win->widgetOf(f.opt1));
+  auto* bar = qobject_cast<QScrollBar*>(win->widgetOf(f.bar));
+  auto* button = qobject_cast<QAbstractButton*>(win->widgetOf(f.button));
+
+  check->click();
+  EXPECT_EQ(f.check.value(), 1);
+  EXPECT_EQ(f.checkClicks, 1);
+  opt1->click();
+  EXPECT_EQ(f.opt1.value(), kTrue);
+  EXPECT_EQ(f.opt0.value(), 0);
+  EXPECT_FALSE(opt0->isChecked());
+  opt1->click();  // clicking the chosen option again leaves it chosen
+  EXPECT_TRUE(opt1->isChecked());
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(f.bar.value(), 70);
+  EXPECT_EQ(f.barChanges, 1);
+  button->click();
+  EXPECT_EQ(f.buttonClicks, 1);
+
+  f.check.setValue(0);
+  EXPECT_EQ(check->checkState(), Qt::Unchecked);
+  f.bar.setValue(3);
+  EXPECT_EQ(bar->value(), 3);
+  f.button.setEnabled(false);
+  EXPECT_FALSE(button->isEnabled());
+  f.label.setCaption("new");
+  EXPECT_EQ(qobject_cast<QLabel*>(win->widgetOf(f.label))->text(), "new");
+  w.process.forms.unload(f);
+  EXPECT_EQ(w.os.windowOf(f), nullptr);
+}
+
+TEST(Windows, TheSettingsDialogHasItsDesign) {
+  World w;
+  Settings& s = w.process.settings;
+  s.maxFl = 10, s.SpeedF = 10, s.Date = s.Time = s.Restart = 1, s.rTime = 600, s.Background = 4;
+  frmConfig& c = w.process.config();
+  w.process.forms.show(c);
+  FormWindow* win = w.os.windowOf(c);
+  ASSERT_NE(win, nullptr);
+  EXPECT_EQ(win->size(), QSize(390, 310));
+  EXPECT_EQ(win->windowTitle(), "Petal Stream Screensaver  ---  Settings / Einstellungen...");
+  EXPECT_EQ(win->widgetOf(c.cmdOK)->geometry(), QRect(296, 232, 80, 65));
+  EXPECT_EQ(win->widgetOf(c.vscTime)->geometry(), QRect(112, 120, 17, 17));
+  // The user's click on Random frees the background options.
+  EXPECT_FALSE(win->widgetOf(c.optBack(2))->isEnabled());
+  qobject_cast<QAbstractButton*>(win->widgetOf(c.chkRandom))->click();
+  EXPECT_TRUE(win->widgetOf(c.optBack(2))->isEnabled());
+  qobject_cast<QAbstractButton*>(win->widgetOf(c.optBack(2)))->click();
+  EXPECT_EQ(w.process.settings.Background, 2);
+  w.process.forms.unload(c);
+}
+
+class SurfaceForm : public Form {
+ public:
+  SurfaceForm() : Form("frmSurface") { setDesign("", 1500, 1500, true, 0x000000, Font{}); }
+  const Surface* windowSurface() const override { return &surface; }
+  void timerExpired() override { ++ticks; }
+  Surface surface{100, 100, 0x00FF00};
+  int ticks = 0;
+};
+
+TEST(Windows, TheTimerFiresWhileOnAndNotWhenOff) {
+  World w;
+  SurfaceForm f;
+  w.process.forms.load(f);
+  w.os.setTimer(f, 20, true);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f.ticks >= 3; }, 2000));
+  w.os.setTimer(f, 20, false);
+  int now = f.ticks;
+  QTest::qWait(100);
+  EXPECT_EQ(f.ticks, now);
+  w.process.forms.unload(f);
+}
+
+TEST(Windows, PresentedPixelsAreWhatTheWindowShows) {
+  World w;
+  SurfaceForm f;
+  w.process.forms.show(f);
+  f.surface.fillRect(Rect{10, 10, 30, 20}, 0x123456);
+  w.os.present(f, f.surface, Rect{10, 10, 30, 20});
+  QImage shown = w.os.windowOf(f)->grab().toImage();
+  EXPECT_EQ(shown.pixel(15, 15) & 0xFFFFFF, 0x123456u);
+  EXPECT_EQ(shown.pixel(50, 50) & 0xFFFFFF, 0x00FF00u);
+  w.process.forms.unload(f);
+}
+
+TEST(Windows, AModalWindowReturnsWhenHiddenAndNotOverTheRunningMode) {
+  World w;
+  TestForm dialog;
+  QTimer::singleShot(50, [&] { w.os.hideWindow(dialog); });
+  EXPECT_TRUE(w.process.forms.showModal(dialog));
+  EXPECT_FALSE(w.os.windowOf(dialog)->isVisible());
+
+  SurfaceForm running;
+  w.process.forms.load(running);
+  w.os.maximizeWindow(running);  // the running mode covers the screen
+  EXPECT_FALSE(w.process.forms.showModal(dialog));
+  w.process.forms.unload(dialog);
+  w.process.forms.unload(running);
+}
+
+TEST(Windows, ClientRectsOfOurWindowsAndAHandleOfNone) {
+  World w;
+  SurfaceForm f;
+  w.process.forms.load(f);
+  Rect r;
+  EXPECT_EQ(w.os.GetClientRect(f.hWnd(), r), 1);
+  EXPECT_EQ(r.right, 100);
+  EXPECT_EQ(r.bottom, 100);
+  EXPECT_GE(f.hWnd(), QtPlatform::kFirstHandle);
+  Rect none;
+  EXPECT_EQ(w.os.GetClientRect(0, none), 0);
+  EXPECT_EQ(none.right, 0);
+  EXPECT_EQ(w.os.SetWindowPos(f.hWnd(), 0, 0, 0, 152, 112, win::SWP_NOZORDER), 1);
+  EXPECT_EQ(w.os.clientSize(f).width, 152);
+  i32 style = w.os.GetWindowLongA(f.hWnd(), win::GWL_STYLE);
+  w.os.SetWindowLongA(f.hWnd(), win::GWL_STYLE, style | win::WS_CHILD);
+  EXPECT_EQ(w.os.GetWindowLongA(f.hWnd(), win::GWL_STYLE), style | win::WS_CHILD);
+  w.process.forms.unload(f);
+}
+
+}  // namespace
+}  // namespace ps::qt
