@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# The running mode on a 1024x768 display: the meadow's screenshot (background, grass band, the
-# date and time line, the address at the bottom right); a 2-pixel movement leaves it running,
-# 3 pixels end it; a modifier key ends it; the process leaves no window behind.
+# Without a display, a clear refusal. The running mode on a 1024x768 display: the meadow's
+# screenshot (background, grass band, the date and time line, the address at the bottom right);
+# a 2-pixel movement leaves it running, 3 pixels end it; a modifier key ends it; the process
+# leaves no window behind.
 source "$(dirname "$0")/common.bash"
+
+# Without a display: a clear word and the way to the headless renderer.
+env -u DISPLAY "$BIN" /S >"$WORK/nodisplay.log" 2>&1
+rc=$?
+[ "$rc" = 2 ] || fail "exit code $rc without a display"
+grep -q "petalstream-render" "$WORK/nodisplay.log" || fail "no hint: $(cat "$WORK/nodisplay.log")"
+ok "without a display: exit code 2 and the renderer named"
+
 start_x 1024x768
 
 # Blue background, date and time on: a picture whose parts can be told apart.
