@@ -21,7 +21,7 @@ done
 [ -f "$SCR" ] || { echo "FAIL: $SCR is not built"; exit 1; }
 "$WINE_RUN" --prefix "$WINEPREFIX" --init || { echo "FAIL: no Wine prefix"; exit 1; }
 
-WORK=$(mktemp -d /tmp/petalstream-e2e.XXXXXX)
+WORK=$(mktemp -d /tmp/petalstream-wine-e2e.XXXXXX)
 TRACE=$WORK/trace.txt
 export PETALSTREAM_TRACE=$TRACE
 XVFB_PID=
@@ -176,4 +176,50 @@ mean_rgb() {
   convert "$1" -crop "$2" +repage -resize 1x1! -depth 8 txt:- |
     sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p; s/.*rgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' |
     head -1
+}
+
+# check_protocols FILE COUNT PLATFORM VERSION BUILD: FILE holds COUNT protocols of a failure to
+# read maxFl, each 18 CRLF lines and an empty line, written on the given system.
+check_protocols() {
+  local file=$1 count=$2 platform=$3 version=$4 build=$5
+  local indent='          ' sep
+  sep=$(printf -- '-%.0s' $(seq 70))
+  [ -f "$file" ] || { fail "no protocol file $file"; return; }
+  check "the protocol file has $count protocols of 19 lines" \
+    test "$(wc -l <"$file")" -eq $((count * 19))
+  check "every line ends with CR LF" test "$(grep -c $'\r$' "$file")" -eq $((count * 19))
+  local text
+  text=$(tr -d '\r' <"$file")
+  local k base line
+  for k in $(seq 0 $((count - 1))); do
+    base=$((k * 19))
+    line() { sed -n "$((base + $1))p" <<<"$text"; }
+    check "protocol $((k + 1)): separators" \
+      test "$(line 1)$(line 3)$(line 6)$(line 13)$(line 18)" = "$sep$sep$sep$sep$sep"
+    check "protocol $((k + 1)): title" \
+      test "$(line 2)" = "F E H L E R P R O T O K O L L  /  E R R O R   P R O T O C O L L"
+    check "protocol $((k + 1)): program info" \
+      test "$(line 4)|$(line 5)" = "PROGRAMM-INFO:|${indent}PetalStream  V1.1.355"
+    check "protocol $((k + 1)): description title" \
+      test "$(line 7)" = "FEHLERBESCHREIBUNG / ERROR DESCRIPTION:"
+    check "protocol $((k + 1)): the overflow of maxFl in Saver.LoadConfig" \
+      test "$(line 8)|$(line 9)|$(line 10)" = \
+      "${indent}Fehler-Nr / error :	6 (Overflow)|${indent}Modul:	Saver|${indent}Prozedur / procedure:	LoadConfig"
+    check "protocol $((k + 1)): a line number" grep -qE "^${indent}Zeile / Line:	[1-9][0-9]*\$" <<<"$(line 11)"
+    check "protocol $((k + 1)): date and time" \
+      grep -qE "^${indent}Datum/Uhrzeit \(Date/Time\):	[01][0-9]-[0-3][0-9]-20[0-9][0-9] / [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\$" <<<"$(line 12)"
+    check "protocol $((k + 1)): $platform $version, build '$build'" \
+      test "$(line 14)|$(line 15)|$(line 16)|$(line 17)" = \
+      "SYSTEMINFO:|${indent}Plattform/Environment:	$platform|${indent}Version:	$version|${indent}Build:	$build"
+    check "protocol $((k + 1)): an empty line after it" test -z "$(line 19)"
+  done
+}
+
+# end_report: presses End on the shown error report. The report is arranged with End as its
+# only answer, in framContinue at the bottom (top 975 + 1695 + 615 twips), button 3 at 5640, 240.
+end_report() {
+  local x y w h
+  wait_for 20 window_geometry "Fehler / Error" >/dev/null || { fail "no error report shown"; return; }
+  read -r x y w h <<<"$(window_geometry "Fehler / Error")"
+  click $((x + (5640 + 667) / 15)) $((y + (975 + 1695 + 615 + 240 + 247) / 15))
 }

@@ -46,4 +46,34 @@ void trace(const std::string& line) {
   CloseHandle(f);
 }
 
+void tracePicture(const std::string& name, const Surface& surface) {
+  if (!tracing() || surface.empty()) return;
+  int w = surface.width(), h = surface.height();
+  size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+  std::string bmp(54 + stride * static_cast<size_t>(h), '\0');
+  auto put = [&bmp](size_t at, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  put(0, 0x4D42, 2);
+  put(2, static_cast<std::uint32_t>(bmp.size()), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<std::uint32_t>(w), 4);
+  put(22, static_cast<std::uint32_t>(h), 4);  // bottom-up
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int y = 0; y < h; ++y) {
+    const u32* in = surface.row(h - 1 - y);
+    size_t at = 54 + stride * static_cast<size_t>(y);
+    for (int x = 0; x < w; ++x) put(at + 3 * static_cast<size_t>(x), in[x], 3);
+  }
+  std::wstring path = tracePath() + widen("-" + name + ".bmp");
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(f, bmp.data(), static_cast<DWORD>(bmp.size()), &written, nullptr);
+  CloseHandle(f);
+}
+
 }  // namespace ps::win32

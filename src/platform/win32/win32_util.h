@@ -7,6 +7,7 @@
 // The system's headers first: <windows.h> defines macros under the names of some of their
 // constants (GWL_STYLE, SWP_NOSIZE, ...).
 #include "platform/platform.h"
+#include "platform/surface.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -37,5 +38,9 @@ inline COLORREF colorRef(u32 rgb) {
 // process may end by ExitProcess at any moment.
 bool tracing();
 void trace(const std::string& line);
+// While tracing: the picture a window shows, as "<trace file>-<name>.bmp" (24-bit BMP). For
+// what the screen cannot show a test: a preview inside another process's window, which Wine
+// does not compose.
+void tracePicture(const std::string& name, const Surface& surface);
 
 }  // namespace ps::win32

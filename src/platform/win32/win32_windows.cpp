@@ -815,7 +815,13 @@ void Win32Platform::drawButton(NativeForm& nf, const DRAWITEMSTRUCT& di) {
 
 void Win32Platform::present(Form& form, const Surface& surface, const Rect& dirty) {
   NativeForm* nf = find(form);
-  if (!nf || !IsWindowVisible(nf->hwnd)) return;  // shown from the surface when it appears
+  if (!nf) return;
+  if (hosted_.count(nf->hwnd)) {
+    trace("present(" + form.name() + "," + std::to_string(surface.width()) + "x" +
+          std::to_string(surface.height()) + ")");
+    tracePicture(form.name(), surface);
+  }
+  if (!IsWindowVisible(nf->hwnd)) return;  // shown from the surface when it appears
   HDC dc = GetDC(nf->hwnd);
   blit(dc, surface, dirty);
   ReleaseDC(nf->hwnd, dc);

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# A forced failure in the real PetalStream.scr under Wine: a stored maxFl of 40000 does not fit
+# 16 bits, so reading the settings fails; the report appends the 18-line protocol to
+# PetalStream.EPT beside the program and sounds the alert, the retry fails again, and the second
+# report shows the report window with End as its only answer. End ends the program.
+source "$(dirname "$0")/lib.bash"
+
+start_display 1024 768
+dir=$(program_folder)
+settings maxFl=40000
+windows_version win7
+
+start_saver "$dir" /s
+check "the repeated failure shows the report window" wait_for 30 traced '^showModal\(ErrPtnr\)$'
+sleep 1
+screenshot "$WORK/report.png"
+mkdir -p "$BUILD/e2e-win-shots" && cp "$WORK/report.png" "$BUILD/e2e-win-shots/report.png"
+end_report
+check "End ends the program" wait_for 15 saver_ended
+check "... at once, with code 0" traced '^ExitProcess\(0\)$'
+check "each report sounded the alert" test "$(count_traced '^MessageBeep$')" -eq 2
+check "no meadow was ever shown" test "$(count_traced '^createWindow\(frmMain\)')" -eq 0
+check_protocols "$dir/PetalStream.EPT" 2 "Windows NT" 6.1 "7601   Service Pack 1"
+settings
+windows_version ""
+
+finish
