@@ -178,19 +178,19 @@ mean_rgb() {
     head -1
 }
 
-# check_protocols FILE COUNT PLATFORM VERSION BUILD: FILE holds COUNT protocols of a failure to
-# read maxFl, each 18 CRLF lines and an empty line, written on the given system.
+# check_protocols FILE COUNT ERROR MODULE PROCEDURE PLATFORM VERSION BUILD: FILE holds COUNT
+# protocols, each 18 CRLF lines and an empty line, of the failure ERROR ("6 (Overflow)") in
+# MODULE.PROCEDURE, written on the given system.
 check_protocols() {
-  local file=$1 count=$2 platform=$3 version=$4 build=$5
+  local file=$1 count=$2 error=$3 module=$4 procedure=$5 platform=$6 version=$7 build=$8
   local indent='          ' sep
   sep=$(printf -- '-%.0s' $(seq 70))
   [ -f "$file" ] || { fail "no protocol file $file"; return; }
-  check "the protocol file has $count protocols of 19 lines" \
+  check "the protocol file has $count protocol(s) of 19 lines" \
     test "$(wc -l <"$file")" -eq $((count * 19))
   check "every line ends with CR LF" test "$(grep -c $'\r$' "$file")" -eq $((count * 19))
-  local text
+  local text k base
   text=$(tr -d '\r' <"$file")
-  local k base line
   for k in $(seq 0 $((count - 1))); do
     base=$((k * 19))
     line() { sed -n "$((base + $1))p" <<<"$text"; }
@@ -202,10 +202,11 @@ check_protocols() {
       test "$(line 4)|$(line 5)" = "PROGRAMM-INFO:|${indent}PetalStream  V1.1.355"
     check "protocol $((k + 1)): description title" \
       test "$(line 7)" = "FEHLERBESCHREIBUNG / ERROR DESCRIPTION:"
-    check "protocol $((k + 1)): the overflow of maxFl in Saver.LoadConfig" \
+    check "protocol $((k + 1)): $error in $module.$procedure" \
       test "$(line 8)|$(line 9)|$(line 10)" = \
-      "${indent}Fehler-Nr / error :	6 (Overflow)|${indent}Modul:	Saver|${indent}Prozedur / procedure:	LoadConfig"
-    check "protocol $((k + 1)): a line number" grep -qE "^${indent}Zeile / Line:	[1-9][0-9]*\$" <<<"$(line 11)"
+      "${indent}Fehler-Nr / error :	$error|${indent}Modul:	$module|${indent}Prozedur / procedure:	$procedure"
+    check "protocol $((k + 1)): a line number" \
+      grep -qE "^${indent}Zeile / Line:	[1-9][0-9]*\$" <<<"$(line 11)"
     check "protocol $((k + 1)): date and time" \
       grep -qE "^${indent}Datum/Uhrzeit \(Date/Time\):	[01][0-9]-[0-3][0-9]-20[0-9][0-9] / [0-2][0-9]:[0-5][0-9]:[0-5][0-9]\$" <<<"$(line 12)"
     check "protocol $((k + 1)): $platform $version, build '$build'" \

@@ -20,7 +20,8 @@ check "End ends the program" wait_for 15 saver_ended
 check "... at once, with code 0" traced '^ExitProcess\(0\)$'
 check "each report sounded the alert" test "$(count_traced '^MessageBeep$')" -eq 2
 check "no meadow was ever shown" test "$(count_traced '^createWindow\(frmMain\)')" -eq 0
-check_protocols "$dir/PetalStream.EPT" 2 "Windows NT" 6.1 "7601   Service Pack 1"
+check_protocols "$dir/PetalStream.EPT" 2 "6 (Overflow)" Saver LoadConfig "Windows NT" 6.1 \
+  "7601   Service Pack 1"
 settings
 windows_version ""
 
