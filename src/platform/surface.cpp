@@ -89,29 +89,32 @@ ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
   if (img.empty() || w <= 0 || h <= 0) return;
   w_ = w;
   h_ = h;
+  // The same source pixel for each target pixel as Surface::drawImage picks.
+  std::vector<int> column(static_cast<size_t>(w));
+  for (int c = 0; c < w; ++c) column[static_cast<size_t>(c)] = sourceOf(c, img.width, w);
   rowStart_.reserve(static_cast<size_t>(h) + 1);
+  pixels_.reserve(static_cast<size_t>(w) * static_cast<size_t>(h));
   for (int r = 0; r < h; ++r) {
     rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
-    // The same source pixel for each target pixel as Surface::drawImage picks.
-    int syi = sourceOf(r, img.height, h);
-    int c = 0;
-    while (c < w) {
-      auto source = [&](int col) { return sourceOf(col, img.width, w); };
-      if (img.transparent(source(c), syi)) {
+    const int syi = sourceOf(r, img.height, h);
+    const u32* in = img.pixels.data() + static_cast<size_t>(syi) * img.width;
+    const std::uint8_t* m =
+        img.hasMask() ? img.mask.data() + static_cast<size_t>(syi) * img.width : nullptr;
+    auto opaque = [&](int c) { return !m || !m[column[static_cast<size_t>(c)]]; };
+    for (int c = 0; c < w;) {
+      if (!opaque(c)) {
         ++c;
         continue;
       }
       Run run{static_cast<std::int16_t>(c), 0, static_cast<std::uint32_t>(pixels_.size())};
-      while (c < w && !img.transparent(source(c), syi)) {
-        pixels_.push_back(img.at(source(c), syi));
-        ++c;
-      }
+      for (; c < w && opaque(c); ++c) pixels_.push_back(in[column[static_cast<size_t>(c)]]);
       run.len = static_cast<std::int16_t>(c - run.x);
       runs_.push_back(run);
       opaque_ = unite(opaque_, Rect{run.x, r, c, r + 1});
     }
   }
   rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
+  pixels_.shrink_to_fit();
 }
 
 // ---------------------------------------------------------------------------------------------
