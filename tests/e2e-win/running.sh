@@ -2,7 +2,8 @@
 # The running mode of the real PetalStream.scr under Wine: /S covers the screen with the meadow
 # (blue background, grass band, the date line and address at the bottom), hides the pointer and
 # sets both system flags; a mouse creep of 2 pixels keeps it running, 3 pixels end it; a key
-# ends it; the ending shows the pointer and restores both flags. Also: the timer keeps 20 ms.
+# ends it; the ending shows the pointer and restores both flags. Also: the timer keeps 20 ms,
+# a mouse button ends it, and the desktop background is the screen as it was before.
 source "$(dirname "$0")/lib.bash"
 
 W=1280
@@ -73,5 +74,26 @@ check "no switch at all is the running mode" wait_meadow 40
 xdotool click 3
 check "a mouse button ends it" wait_for 15 saver_ended
 check "... with both flags back" traced '^SystemParametersInfoA\(97,0,0\) = 1$'
+
+# --- the desktop as background ---
+convert -size ${W}x$H pattern:checkerboard -fill 'rgb(200,60,30)' -colorize 40 "$WORK/desktop.png"
+timeout 20 display -window root "$WORK/desktop.png" 2>/dev/null
+screenshot "$WORK/desktop-before.png"
+settings Background=3 Restart=0
+start_saver "$dir" /s
+check "the desktop background is shown" wait_meadow 40
+check "... taken from the display before the window was made" \
+  traced '^captureDisplay\(1280,800\) = 1$'
+sleep 2
+screenshot "$WORK/desktop-meadow.png"
+cp "$WORK/desktop-meadow.png" "$BUILD/e2e-win-shots/"
+upper() { convert "$1" -crop "${W}x$((H * 6 / 10))+0+0" +repage "$2"; }
+upper "$WORK/desktop-before.png" "$WORK/upper-before.png"
+upper "$WORK/desktop-meadow.png" "$WORK/upper-meadow.png"
+differ=$(compare -metric AE "$WORK/upper-meadow.png" "$WORK/upper-before.png" null: 2>&1)
+check "the upper part of the screen is the desktop as it was ($differ pixels differ)" \
+  test "${differ%% *}" -lt 50
+xdotool key Return
+check "a key ends it" wait_for 15 saver_ended
 
 finish
