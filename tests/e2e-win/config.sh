@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The configuration mode of the real PetalStream.scr under Wine: /c:4711 opens the settings dialog
 # loaded from the registry; synthetic clicks on its controls and OK write the settings back in
-# their text forms (read with `wine reg query`); the info dialog opens modally and closes again.
-# A second run shows that closing the window without OK saves nothing.
+# their text forms (read with `wine reg query`); the info dialog opens modally and closes again;
+# the home-page button and the info dialog's address line open the address. A second run shows
+# that closing the window without OK saves nothing.
 source "$(dirname "$0")/lib.bash"
 
 start_display 1024 768
@@ -10,6 +11,9 @@ dir=$(program_folder)
 shots=$BUILD/e2e-win-shots
 mkdir -p "$shots"
 settings maxFl=3 SpeedF=0.3 Date=1 Time=1 Restart=0 rTime=120 Background=2
+# The address goes to Wine's browser launcher: let it find no browser to start.
+timeout 60 wine reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /t REG_SZ \
+  /d petalstream-test-no-browser /f >/dev/null 2>&1
 
 start_saver "$dir" /c:4711
 wait_for 30 window_geometry "Settings / Einstellungen" >/dev/null
@@ -34,6 +38,10 @@ check "... and the option button" traced '^click\(optBack\(3\)\)$'
 screenshot "$WORK/config-changed.png"
 cp "$WORK/config-changed.png" "$shots/config-changed.png"
 
+at $((3000 + 600)) $((2280 + 700))                          # cmdHomepage
+check "the home-page button opens the address" \
+  traced '^ShellExecuteA\([0-9]+,Open,https?://[^ ]+\)$'
+
 at $((4440 + 600)) $((2280 + 700))                          # cmdInfo
 check "Info opens the info dialog modally" wait_for 10 traced '^showModal\(frmInfo\)$'
 sleep 1
@@ -44,6 +52,9 @@ IX=$(((1024 - 356) / 2))
 IY=$(((768 - 329) / 2))
 read -r r g b <<<"$(mean_rgb "$WORK/info.png" "356x329+$IX+$IY")"
 check "the info dialog shows its picture, not a bare dark blue ($r $g $b)" test $((r + g)) -gt 60
+click $((IX + (840 + 300) / 15)) $((IY + (2350 + 127) / 15))  # lblHomepage
+check "its address line opens the address too" \
+  test "$(count_traced '^ShellExecuteA\([0-9]+,Open,https?://[^ ]+\)$')" -eq 2
 click $((IX + (3120 + 307) / 15)) $((IY + (3960 + 247) / 15))
 check "its OK closes it" wait_for 10 traced '^destroyWindow\(frmInfo\)$'
 check "the settings dialog is still open" saver_running

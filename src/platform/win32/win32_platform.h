@@ -109,7 +109,7 @@ class Win32Platform final : public Platform {
   void createControls(NativeForm& nf);
   void syncControl(NativeForm& nf, NativeControl& nc);
   void syncContents(NativeForm& nf, const Control& frame);
-  RECT controlRect(const Control& c) const;
+  RECT controlRect(const Control& c);
   bool effectivelyVisible(const Control& c) const;
   void placeWindow(NativeForm& nf, bool force);
   void fillScreen(NativeForm& nf, UINT flags);

@@ -370,6 +370,8 @@ void Win32Platform::endModal(NativeForm& nf) {
   for (HWND h : nf.modalDisabled)
     if (IsWindow(h)) EnableWindow(h, TRUE);
   nf.modalDisabled.clear();
+  // Owned no longer: the owner's end must not take this window (the hidden report) with it.
+  SetWindowLongPtrW(nf.hwnd, GWLP_HWNDPARENT, 0);
   if (nf.modalOwner && IsWindow(nf.modalOwner)) SetForegroundWindow(nf.modalOwner);
 }
 
@@ -411,10 +413,10 @@ void Win32Platform::quit() {
 
 // ---- controls ----
 
-RECT Win32Platform::controlRect(const Control& c) const {
+RECT Win32Platform::controlRect(const Control& c) {
   double x = 0, y = 0;
   for (const Control* k = &c; k; k = k->container()) x += k->left(), y += k->top();
-  double tpp = const_cast<Win32Platform*>(this)->twipsPerPixel();
+  double tpp = twipsPerPixel();
   LONG l = std::lround(x / tpp), t = std::lround(y / tpp);
   return RECT{l, t, l + std::lround(c.width() / tpp), t + std::lround(c.height() / tpp)};
 }
