@@ -22,14 +22,18 @@ check "/s shows the meadow on Windows 98" wait_meadow 40
 xdotool mousemove 401 400
 sleep 0.5
 xdotool mousemove 405 400
+passwords() { tr -d '\r' <"$dir/password.log"; }
 check "a 4-pixel movement asks for the password" wait_for 15 test -s "$dir/password.log"
 check "... since the program sees the 9x family" traced '^GetVersionExA = 1 1 4\.10 '
 sleep 1.5
 check "a refused password keeps the meadow running" saver_running
 check "... with the pointer still hidden" test "$(count_traced '^ShowCursor')" -eq 1
 check "... and the flags as they were" test "$(count_traced '^SystemParametersInfoA')" -eq 2
+xdotool key alt+F4
+sleep 1.5
+check "Alt+F4 with a refused password keeps it running too" saver_running
+check "... having asked again" test "$(passwords | grep -c ' 0$')" -ge 2
 main=$(sed -n 's/^SetWindowPos(\([0-9]*\),-1,0,0,0,0,3) = 1$/\1/p' "$TRACE")
-passwords() { tr -d '\r' <"$dir/password.log"; }
 check "the password check got the meadow's window ($main)" \
   grep -qx "VerifyScreenSavePwd $main 0" <<<"$(passwords)"
 

@@ -1031,7 +1031,11 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSKEYDOWN: {
       auto key = static_cast<i16>(wp);
       Saver::deliver([&] { f.Form_KeyDown(key, shiftState()); });
-      if (msg == WM_SYSKEYDOWN) return DefWindowProcW(hwnd, msg, wp, lp);  // Alt+F4 and such
+      // Alt+F4 and the other system keys, except over the running meadow: there the key has
+      // asked for the password already, and a refused one must not close the window anyway.
+      if (msg == WM_SYSKEYDOWN && P().ScreenSaverMode == kFalse) {
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
       return 0;
     }
     case WM_CHAR: {
