@@ -120,7 +120,8 @@ struct Win32Platform::NativeForm {
   Surface canvas;  // the composed client area of a dialog
   NativeControl* pressed = nullptr;
   bool leftDown = false;
-  bool modal = false;  // shown by showModal, which disabled the other windows
+  HWND lastFocus = nullptr;  // the control that had the focus when the window was left
+  bool modal = false;        // shown by showModal, which disabled the other windows
   HWND modalOwner = nullptr;
   std::vector<HWND> modalDisabled;
 
@@ -1060,6 +1061,19 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
         SetTextColor(dc, colorRef(nc->control->foreColor()));
         SetBkColor(dc, colorRef(nc->control->backColor()));
         return reinterpret_cast<LRESULT>(brush(nc->control->backColor()));
+      }
+      break;
+    case WM_DISPLAYCHANGE:
+      // A window that fills the screen follows it to its new size (and lays itself out anew).
+      if (nf.maximized && IsWindowVisible(hwnd)) fillScreen(nf, SWP_NOACTIVATE);
+      break;
+    case WM_ACTIVATE:
+      // Keyboard focus comes back to the control that had it, as in a dialog box.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        if (nf.byHwnd(GetFocus())) nf.lastFocus = GetFocus();
+      } else if (NativeControl* nc = nf.byHwnd(nf.lastFocus); nc && IsWindowEnabled(nc->hwnd)) {
+        SetFocus(nc->hwnd);
+        return 0;
       }
       break;
     case WM_SYSCOMMAND:
