@@ -87,7 +87,7 @@ function(petalstream_add_script_tests folder)
     get_filename_component(name "${script}" NAME_WE)
     add_test(NAME ${group}.${name} COMMAND bash "${script}" "${CMAKE_BINARY_DIR}"
              WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
-    set_tests_properties(${group}.${name} PROPERTIES TIMEOUT 900 RUN_SERIAL TRUE SKIP_RETURN_CODE 77
+    set_tests_properties(${group}.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE SKIP_RETURN_CODE 77
                          ENVIRONMENT "${PETALSTREAM_TEST_ENVIRONMENT}")
     if(PETALSTREAM_WINDOWS)
       set_tests_properties(${group}.${name} PROPERTIES FIXTURES_REQUIRED wineprefix)
