@@ -26,6 +26,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <unordered_map>
 
 #include "host/process.h"
 #include "host/saver.h"
@@ -55,10 +56,63 @@ const FontCache& cached(const Font& font) {
   }
   return c;
 }
+
+// Every tick prints the same few texts (the date, the time of the second, the address):
+// shaping and rasterising them is most of a frame's cost, so each is rendered once into a
+// coverage picture and then only blended. The time changes once a second, so a handful of
+// entries is plenty; the cache is emptied when it grows past them.
+struct RenderedText {
+  QImage picture;  // premultiplied ARGB, the text in its colour on transparency
+  QPoint offset;   // of the picture's top-left corner from the text's top-left corner
+  int advance = 0;
+};
+
+const RenderedText& rendered(const Font& font, std::string_view text, u32 rgb) {
+  static std::unordered_map<std::string, RenderedText> cache;
+  static Font cacheFont;
+  if (!(cacheFont == font)) cache.clear(), cacheFont = font;
+  std::string key(text);
+  key += '\0';
+  key += std::to_string(rgb);
+  auto it = cache.find(key);
+  if (it != cache.end()) return it->second;
+  if (cache.size() >= 16) cache.clear();
+  const FontCache& fc = cached(font);
+  const QFontMetrics& fm = *fc.metrics;
+  const QString s = fromUtf8(text);
+  RenderedText r;
+  r.advance = fm.horizontalAdvance(s);
+  const QRect ink =
+      (fm.boundingRect(s).translated(0, fm.ascent()) | QRect(0, 0, r.advance, fm.height()))
+          .adjusted(-2, -2, 2, 2);
+  r.offset = ink.topLeft();
+  r.picture = QImage(ink.size(), QImage::Format_ARGB32_Premultiplied);
+  r.picture.fill(Qt::transparent);
+  {
+    QPainter p(&r.picture);
+    p.setFont(fc.qfont);
+    p.setPen(toQColor(rgb));
+    p.drawText(-ink.left(), -ink.top() + fm.ascent(), s);
+  }
+  return cache.emplace(std::move(key), std::move(r)).first->second;
+}
+
+// Source-over of a premultiplied pixel onto an opaque one; the unused top byte stays zero.
+inline u32 blend(u32 src, u32 dst) {
+  const u32 a = src >> 24;
+  if (a == 0) return dst;
+  if (a == 255) return src & 0x00FFFFFFu;
+  const u32 k = 255 - a;
+  auto ch = [&](int shift) {
+    u32 sc = (src >> shift) & 0xFF, dc = (dst >> shift) & 0xFF;
+    return std::min<u32>(255, sc + (dc * k + 127) / 255) << shift;
+  };
+  return ch(16) | ch(8) | ch(0);
+}
 }  // namespace
 
 int QtPlatform::textWidth(const Font& font, std::string_view text) {
-  return cached(font).metrics->horizontalAdvance(fromUtf8(text));
+  return rendered(font, text, 0xFFFFFF).advance;
 }
 
 int QtPlatform::textHeight(const Font& font, std::string_view) {
@@ -68,27 +122,14 @@ int QtPlatform::textHeight(const Font& font, std::string_view) {
 void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                           u32 rgb) {
   if (target.empty() || text.empty()) return;
-  const FontCache& fc = cached(font);
-  const QFontMetrics& fm = *fc.metrics;
-  const QString s = fromUtf8(text);
-  // Only the rows the text can touch: a painter on the whole surface costs more than the text.
-  const QRect ink = fm.boundingRect(s).translated(x, y + fm.ascent()) |
-                    QRect(x, y, fm.horizontalAdvance(s), fm.height());
-  const int top = std::max(0, ink.top() - 2), bottom = std::min(target.height(), ink.bottom() + 3);
-  if (bottom <= top) return;
-  QImage band(reinterpret_cast<uchar*>(target.row(top)), target.width(), bottom - top,
-              target.width() * 4, QImage::Format_RGB32);
-  {
-    QPainter p(&band);
-    p.setFont(fc.qfont);
-    p.setPen(toQColor(rgb));
-    p.drawText(x, y - top + fm.ascent(), s);
-  }
-  // The painter fills the unused top byte of the pixels it touched; surfaces keep it zero.
-  const int left = std::max(0, ink.left() - 2), right = std::min(target.width(), ink.right() + 3);
+  const RenderedText& r = rendered(font, text, rgb);
+  const int x0 = x + r.offset.x(), y0 = y + r.offset.y();
+  const int left = std::max(0, x0), right = std::min(target.width(), x0 + r.picture.width());
+  const int top = std::max(0, y0), bottom = std::min(target.height(), y0 + r.picture.height());
   for (int yy = top; yy < bottom; ++yy) {
+    const auto* src = reinterpret_cast<const u32*>(r.picture.constScanLine(yy - y0));
     u32* row = target.row(yy);
-    for (int xx = left; xx < right; ++xx) row[xx] &= 0x00FFFFFFu;
+    for (int xx = left; xx < right; ++xx) row[xx] = blend(src[xx - x0], row[xx]);
   }
 }
 
