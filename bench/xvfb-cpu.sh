@@ -49,7 +49,7 @@ measure() {
   "$@" >"$WORK/prog.log" 2>&1 &
   local ppid=$!
   PIDS+=($ppid)
-  sleep 3
+  sleep "${WARMUP:-3}"
   if ! kill -0 "$ppid" 2>/dev/null; then
     echo "$label: ended early: $(tail -n 3 "$WORK/prog.log")"
     kill "$xpid"

@@ -145,3 +145,51 @@ TEST(Surface, SmoothScalingAveragesTheAreaEachPixelCovers) {
 
 }  // namespace
 }  // namespace ps
+
+namespace ps {
+namespace {
+
+TEST(TileRegion, GivesFewRectanglesThatCoverEveryChangeAndNothingTwice) {
+  TileRegion t;
+  t.resize(200, 100);
+  EXPECT_TRUE(t.rects().empty());
+  // Two small changes in one tile row, far apart, and one spanning two rows.
+  t.add(Rect{3, 3, 10, 10});
+  t.add(Rect{150, 5, 160, 20});
+  t.add(Rect{140, 20, 170, 50});
+  t.add(Rect{190, 90, 260, 140});  // reaches beyond the surface
+  std::vector<Rect> r(t.rects().begin(), t.rects().end());
+  Surface cover(200, 100, 0);
+  for (const Rect& x : r) {
+    EXPECT_FALSE(x.empty());
+    EXPECT_EQ(x.left % TileRegion::kTile, 0);
+    EXPECT_EQ(x.top % TileRegion::kTile, 0);
+    for (int y = x.top; y < x.bottom; ++y)
+      for (int xx = x.left; xx < x.right; ++xx) {
+        ASSERT_LT(xx, 200);
+        ASSERT_LT(y, 100);
+        ASSERT_EQ(cover.at(xx, y), 0u) << "covered twice";
+        cover.set(xx, y, 1);
+      }
+  }
+  for (const Rect& in :
+       {Rect{3, 3, 10, 10}, Rect{150, 5, 160, 20}, Rect{140, 20, 170, 50}, Rect{190, 90, 200, 100}})
+    for (int y = in.top; y < in.bottom; ++y)
+      for (int x = in.left; x < in.right; ++x) ASSERT_EQ(cover.at(x, y), 1u);
+  // The column 128..192 is marked in rows 0 and 1 and joins into one rectangle.
+  EXPECT_EQ(r.size(), 3u);
+  EXPECT_NE(std::find_if(r.begin(), r.end(),
+                         [](const Rect& x) {
+                           return x.left == 128 && x.top == 0 && x.right == 192 && x.bottom == 64;
+                         }),
+            r.end());
+  t.clear();
+  EXPECT_TRUE(t.rects().empty());
+  t.add(Rect{0, 0, 200, 100});
+  ASSERT_EQ(t.rects().size(), 1u);
+  EXPECT_EQ(t.rects()[0].right, 200);
+  EXPECT_EQ(t.rects()[0].bottom, 100);
+}
+
+}  // namespace
+}  // namespace ps

@@ -116,7 +116,7 @@ class frmMain : public Form {
   DirtyRegion bgChanged_, drawn_, toWindow_;
   bool wholeFrame_ = true;    // the next frame copies everything (after a layout pass)
   bool windowWhole_ = false;  // the next copy onto the window is of the whole surface
-  Rect frameDirty_;           // what the last copy onto the window changed
+  TileRegion shown_;          // what the last copy onto the window changed, for presenting
   std::string text_;          // the text being printed, kept to spare allocations
 };
 

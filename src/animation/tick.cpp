@@ -55,7 +55,7 @@ void frmMain::tmrAnimation_Timer() {
   g([this, &os] { CurrentY = lblURL.top() / static_cast<float>(os.twipsPerPixel()) - 1; });
   g([this] { print(PETALSTREAM_HOMEPAGE, true); });
   g([this] { showFrame(); });
-  g([this, &os] { os.present(*this, window_, frameDirty_); });
+  g([this, &os] { os.present(*this, window_, shown_.rects()); });
 
   // The restart clock: tick counts wrap after 2^32 milliseconds, their difference does not.
   bool due = true;
@@ -126,17 +126,23 @@ void frmMain::composeFrame() {
 void frmMain::showFrame() {
   if (literalFrames || windowWhole_) {
     window_.copyRect(picBuffer, window_.bounds());
-    frameDirty_ = window_.bounds();
+    shown_.clear();
+    shown_.add(window_.bounds());
     toWindow_.clear();
     windowWhole_ = false;
     return;
   }
-  Rect dirty;
+  // The window is shown by these rectangles alone: a frame of a few growing flowers then moves
+  // a few thousand pixels to the screen, not the band that spans them.
+  // The screen gets the changed places as a few tile-aligned rectangles: once the meadow covers
+  // the screen, the flowers growing all over it are a fraction of the box that spans them.
+  shown_.clear();
   for (const DirtyRegion* region : {&toWindow_, &drawn_}) {
-    for (const Rect& r : region->rects()) window_.copyRect(picBuffer, r);
-    dirty = unite(dirty, region->bounds());
+    for (const Rect& r : region->rects()) {
+      window_.copyRect(picBuffer, r);
+      shown_.add(r);
+    }
   }
-  frameDirty_ = intersect(dirty, window_.bounds());
   toWindow_.clear();
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,8 +88,12 @@ class Windowing {
   virtual int twipsPerPixel() = 0;                 // 15 at 96 dots per inch
   // A millisecond timer per window: the backend calls Form::timerExpired while enabled.
   virtual void setTimer(Form& form, i32 intervalMs, bool enabled) = 0;
-  // Shows the window surface; only `dirty` changed since the last presentation.
-  virtual void present(Form& form, const Surface& surface, const Rect& dirty) = 0;
+  // Shows the window surface; only the rectangles in `dirty` (which may overlap) changed since
+  // the last presentation. A frame of scattered small changes is shown by those alone.
+  virtual void present(Form& form, const Surface& surface, std::span<const Rect> dirty) = 0;
+  void present(Form& form, const Surface& surface, const Rect& dirty) {
+    present(form, surface, std::span<const Rect>(&dirty, 1));
+  }
   // The application-wide mouse-pointer shape goes back to the default.
   virtual void resetMousePointer() = 0;
   // No window keeps the process alive any more: leave the event loop.

@@ -47,6 +47,74 @@ Rect intersect(const Rect& a, const Rect& b) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TileRegion
+
+void TileRegion::resize(int w, int h) {
+  w_ = std::max(0, w), h_ = std::max(0, h);
+  cols_ = (w_ + kTile - 1) / kTile, rows_ = (h_ + kTile - 1) / kTile;
+  marks_.assign(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_), 0);
+  out_.clear();
+  out_.reserve(marks_.size() / 2 + static_cast<std::size_t>(rows_) + 1);
+  any_ = false;
+}
+
+void TileRegion::clear() {
+  if (any_) std::fill(marks_.begin(), marks_.end(), 0);
+  out_.clear();
+  any_ = false;
+}
+
+void TileRegion::add(const Rect& r0) {
+  Rect r = intersect(r0, Rect{0, 0, w_, h_});
+  if (r.empty()) return;
+  const int c0 = r.left / kTile, c1 = (r.right - 1) / kTile;
+  for (int row = r.top / kTile; row <= (r.bottom - 1) / kTile; ++row) {
+    std::uint8_t* m = marks_.data() + static_cast<std::size_t>(row) * cols_;
+    std::fill(m + c0, m + c1 + 1, 1);
+  }
+  any_ = true;
+}
+
+std::span<const Rect> TileRegion::rects() {
+  out_.clear();
+  if (!any_) return out_;
+  std::size_t previousRow = 0;  // where the rectangles that reach the previous row begin
+  for (int row = 0; row < rows_; ++row) {
+    const std::uint8_t* m = marks_.data() + static_cast<std::size_t>(row) * cols_;
+    const int top = row * kTile, bottom = std::min(h_, top + kTile);
+    const std::size_t thisRow = out_.size();
+    std::size_t reach = previousRow;
+    for (int c = 0; c < cols_;) {
+      if (!m[c]) {
+        ++c;
+        continue;
+      }
+      int e = c;
+      while (e < cols_ && m[e]) ++e;
+      const int left = c * kTile, right = std::min(w_, e * kTile);
+      // Rows come in order and runs left to right: a run of the previous row with the same
+      // edges is found by walking forward.
+      while (reach < thisRow && out_[reach].left < left) ++reach;
+      if (reach < thisRow && out_[reach].left == left && out_[reach].right == right &&
+          out_[reach].bottom == top) {
+        out_[reach].bottom = bottom;
+        // Keep it among this row's rectangles for the next row to find.
+        out_.push_back(out_[reach]);
+        out_[reach] = Rect{};
+      } else {
+        out_.push_back(Rect{left, top, right, bottom});
+      }
+      c = e;
+    }
+    previousRow = thisRow;
+  }
+  // Drop the places left empty by rectangles that moved down.
+  out_.erase(std::remove_if(out_.begin(), out_.end(), [](const Rect& r) { return r.empty(); }),
+             out_.end());
+  return out_;
+}
+
+// ---------------------------------------------------------------------------------------------
 // DirtyRegion
 
 DirtyRegion::DirtyRegion(std::size_t capacity) : capacity_(std::max<std::size_t>(capacity, 1)) {

@@ -32,6 +32,27 @@ class DirtyRegion {
   Rect bounds_;
 };
 
+// Changed rectangles gathered into the tiles of a coarse grid and given back as few rectangles:
+// runs of marked tiles in a row, joined with the row below where they match. What a screen
+// update wants: a handful of rectangles with little excess, however many small ones went in.
+class TileRegion {
+ public:
+  static constexpr int kTile = 32;
+
+  // Sizes the grid for a w × h surface (allocates; everything else does not).
+  void resize(int w, int h);
+  void clear();
+  void add(const Rect& r);
+  // The merged rectangles, clipped to the surface.
+  std::span<const Rect> rects();
+
+ private:
+  int w_ = 0, h_ = 0, cols_ = 0, rows_ = 0;
+  std::vector<std::uint8_t> marks_;
+  std::vector<Rect> out_;
+  bool any_ = false;
+};
+
 // An image scaled once to a fixed size and kept as runs of opaque pixels, so that drawing it is
 // a few block copies per row. Draws exactly what Surface::drawImage draws at that size.
 class ScaledSprite {

@@ -94,9 +94,11 @@ void FakePlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {
   timers[&form] = {intervalMs, enabled};
 }
 
-void FakePlatform::present(Form&, const Surface&, const Rect& dirty) {
+void FakePlatform::present(Form&, const Surface&, std::span<const Rect> dirty) {
   ++presents;
-  lastDirty = dirty;
+  lastRects.assign(dirty.begin(), dirty.end());
+  lastDirty = Rect{};
+  for (const Rect& r : dirty) lastDirty = unite(lastDirty, r);
 }
 
 void FakePlatform::quit() {

@@ -55,7 +55,8 @@ class FakePlatform : public Platform {
   std::map<const Form*, SizeF> clients;
   std::map<const Form*, std::pair<i32, bool>> timers;  // interval, enabled
   int presents = 0;
-  Rect lastDirty;
+  Rect lastDirty;               // the bounds of the last presentation
+  std::vector<Rect> lastRects;  // its rectangles
   bool quitRequested = false;
   std::vector<std::string> fatal;
   std::vector<std::string> shellOpened;
@@ -74,7 +75,8 @@ class FakePlatform : public Platform {
   SizeF screenSize() override { return screen; }
   int twipsPerPixel() override { return tpp; }
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
-  void present(Form& form, const Surface& surface, const Rect& dirty) override;
+  using Windowing::present;
+  void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;
   void resetMousePointer() override { log("resetMousePointer"); }
   void quit() override;
   i32 GetClientRect(Hwnd hwnd, Rect& rect) override;

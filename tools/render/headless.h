@@ -39,7 +39,8 @@ class HeadlessPlatform : public Platform {
   SizeF screenSize() override { return screen; }
   int twipsPerPixel() override { return 15; }
   void setTimer(Form&, i32, bool) override {}
-  void present(Form&, const Surface&, const Rect&) override {}
+  using Windowing::present;
+  void present(Form&, const Surface&, std::span<const Rect>) override {}
   void resetMousePointer() override {}
   void quit() override {}
   i32 GetClientRect(Hwnd, Rect& rect) override;

@@ -322,12 +322,13 @@ void QtPlatform::applyTimer(Window& w) {
   }
 }
 
-void QtPlatform::present(Form& form, const Surface& surface, const Rect& dirty) {
+void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rect> dirty) {
   Window* w = find(form);
   if (w == nullptr) return;
   w->widget->setSurface(&surface);
-  if (!dirty.empty()) {
-    w->widget->update(QRect(dirty.left, dirty.top, dirty.width(), dirty.height()));
+  // Qt gathers the rectangles into one region and paints it with the next paint event.
+  for (const Rect& r : dirty) {
+    if (!r.empty()) w->widget->update(QRect(r.left, r.top, r.width(), r.height()));
   }
 }
 

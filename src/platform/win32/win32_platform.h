@@ -41,7 +41,8 @@ class Win32Platform final : public Platform {
   SizeF screenSize() override;
   int twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
-  void present(Form& form, const Surface& surface, const Rect& dirty) override;
+  using Windowing::present;
+  void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;
   void resetMousePointer() override;
   void quit() override;
   i32 GetClientRect(Hwnd hwnd, Rect& rect) override;

@@ -816,7 +816,7 @@ void Win32Platform::drawButton(NativeForm& nf, const DRAWITEMSTRUCT& di) {
   }
 }
 
-void Win32Platform::present(Form& form, const Surface& surface, const Rect& dirty) {
+void Win32Platform::present(Form& form, const Surface& surface, std::span<const Rect> dirty) {
   NativeForm* nf = find(form);
   if (!nf) return;
   if (hosted_.count(nf->hwnd)) {
@@ -826,7 +826,7 @@ void Win32Platform::present(Form& form, const Surface& surface, const Rect& dirt
   }
   if (!IsWindowVisible(nf->hwnd)) return;  // shown from the surface when it appears
   HDC dc = GetDC(nf->hwnd);
-  blit(dc, surface, dirty);
+  for (const Rect& r : dirty) blit(dc, surface, r);
   ReleaseDC(nf->hwnd, dc);
 }
 
