@@ -1,5 +1,7 @@
 #include "platform/pictures.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "host/process.h"
@@ -22,6 +24,32 @@ Image loadPicture(ResourceKind kind, int number) {
     raise(err::kInvalidPicture, std::string("Invalid picture: ") + e.what());
   }
   raise(err::kInvalidPicture);
+}
+
+std::string resourceFileName(ResourceKind kind, int n) {
+  switch (kind) {
+    case ResourceKind::Icon:
+      if (n == 1) return "icon/petalstream.ico";
+      if (n >= 101 && n <= 200) return "sprites/" + std::to_string(n) + ".ico";
+      return {};
+    case ResourceKind::Bitmap:
+      if (n == 101 || n == 102) return "strips/" + std::to_string(n) + ".bmp";
+      if (n == 201) return "info/background.bmp";
+      if (n == 202) return "info/picture.bmp";
+      return {};
+    case ResourceKind::Data:
+      return n == 301 ? "preview.gif" : std::string();
+  }
+  return {};
+}
+
+std::vector<std::uint8_t> readResourceFile(const std::string& folder, ResourceKind kind,
+                                           int number) {
+  std::string name = resourceFileName(kind, number);
+  if (name.empty()) raise(err::kResourceNotFound);
+  std::ifstream in(folder + "/" + name, std::ios::binary);
+  if (!in) raise(err::kResourceNotFound);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 }  // namespace ps

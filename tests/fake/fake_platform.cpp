@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "host/saver.h"
+#include "platform/pictures.h"
 
 namespace ps::fake {
 
@@ -184,37 +185,12 @@ bool FakePlatform::captureDesktop(Surface& target, int w, int h) {
   return true;
 }
 
-namespace {
-std::string resourcePath(ResourceKind kind, int n) {
-  std::string base = std::string(PETALSTREAM_SOURCE_DIR) + "/resources/";
-  switch (kind) {
-    case ResourceKind::Icon:
-      if (n == 1) return base + "icon/petalstream.ico";
-      return base + "sprites/" + std::to_string(n) + ".ico";
-    case ResourceKind::Bitmap:
-      if (n == 201) return base + "info/background.bmp";
-      if (n == 202) return base + "info/picture.bmp";
-      return base + "strips/" + std::to_string(n) + ".bmp";
-    case ResourceKind::Data:
-      return base + "preview.gif";
-  }
-  return {};
-}
-}  // namespace
-
 std::vector<std::uint8_t> FakePlatform::resource(ResourceKind kind, int number) {
   auto key = std::make_pair(static_cast<int>(kind), number);
   if (missingResources.count(key)) raise(err::kResourceNotFound);
   auto it = resourceOverrides.find(key);
   if (it != resourceOverrides.end()) return it->second;
-  bool known = (kind == ResourceKind::Icon && (number == 1 || (number >= 101 && number <= 200))) ||
-               (kind == ResourceKind::Bitmap &&
-                (number == 101 || number == 102 || number == 201 || number == 202)) ||
-               (kind == ResourceKind::Data && number == 301);
-  if (!known) raise(err::kResourceNotFound);
-  std::ifstream in(resourcePath(kind, number), std::ios::binary);
-  if (!in) raise(err::kResourceNotFound);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+  return readResourceFile(std::string(PETALSTREAM_SOURCE_DIR) + "/resources", kind, number);
 }
 
 std::string FakePlatform::GetSetting(const std::string& app, const std::string& section,

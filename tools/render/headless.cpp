@@ -8,6 +8,7 @@
 #include "animation/frmMain.h"
 #include "host/saver.h"
 #include "host/settings.h"
+#include "platform/pictures.h"
 #include "platform/surface.h"
 
 namespace ps::headless {
@@ -81,23 +82,7 @@ bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
 }
 
 std::vector<std::uint8_t> HeadlessPlatform::resource(ResourceKind kind, int n) {
-  std::filesystem::path p;
-  switch (kind) {
-    case ResourceKind::Icon:
-      if (n < 101 || n > 200) raise(err::kResourceNotFound);
-      p = resources_ / "sprites" / (std::to_string(n) + ".ico");
-      break;
-    case ResourceKind::Bitmap:
-      if (n != 101 && n != 102) raise(err::kResourceNotFound);
-      p = resources_ / "strips" / (std::to_string(n) + ".bmp");
-      break;
-    case ResourceKind::Data:
-      p = resources_ / "preview.gif";
-      break;
-  }
-  std::ifstream in(p, std::ios::binary);
-  if (!in) raise(err::kResourceNotFound);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+  return readResourceFile(resources_.string(), kind, n);
 }
 
 std::string HeadlessPlatform::GetSetting(const std::string&, const std::string&,
