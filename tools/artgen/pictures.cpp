@@ -22,9 +22,9 @@ std::uint8_t dither(int x, int y, double f, std::uint8_t lo, std::uint8_t hi) {
   return f * 64 > kBayer8[y & 7][x & 7] + 0.5 ? hi : lo;
 }
 
-StripSpec makeSpec(std::initializer_list<std::uint32_t> colours,
-                   std::initializer_list<std::vector<std::pair<int, int>>> rows) {
-  StripSpec s;
+StripDesign makeSpec(std::initializer_list<std::uint32_t> colours,
+                     std::initializer_list<std::vector<std::pair<int, int>>> rows) {
+  StripDesign s;
   std::size_t i = 0;
   for (std::uint32_t c : colours) s.shades[i++] = Rgb::of(c);
   i = 0;
@@ -34,8 +34,8 @@ StripSpec makeSpec(std::initializer_list<std::uint32_t> colours,
 
 }  // namespace
 
-const StripSpec& blueStrip() {
-  static const StripSpec spec =
+const StripDesign& blueStrip() {
+  static const StripDesign design =
       makeSpec({0x040507, 0x0D121A, 0x151E2C, 0x1C283A, 0x233249, 0x2B3E5A, 0x334A6C, 0x3A547B,
                 0x415E8A, 0x496A9B, 0x5276AD, 0x5880BB, 0x5F8ACA, 0x6896DC, 0x70A2ED, 0x77ACFC},
                {{{456, 479}},
@@ -54,11 +54,11 @@ const StripSpec& blueStrip() {
                 {{69, 74}},
                 {{37, 42}},
                 {{0, 17}}});
-  return spec;
+  return design;
 }
 
-const StripSpec& greenStrip() {
-  static const StripSpec spec =
+const StripDesign& greenStrip() {
+  static const StripDesign design =
       makeSpec({0x030402, 0x0F1602, 0x172202, 0x1F2E02, 0x273A02, 0x2F4602, 0x375202, 0x3F5E02,
                 0x476A02, 0x4F7602, 0x578202, 0x5F8E02, 0x679A02, 0x6FA602, 0x77B202, 0x80BF02},
                {{{0, 75}, {77, 77}},
@@ -77,18 +77,18 @@ const StripSpec& greenStrip() {
                 {{409, 413}},
                 {{434, 438}},
                 {{461, 479}}});
-  return spec;
+  return design;
 }
 
-IndexedImage stripImage(const StripSpec& spec) {
+IndexedImage stripImage(const StripDesign& design) {
   std::array<int, kStripHeight> pure;
   pure.fill(-1);
   for (int shade = 0; shade < 16; ++shade) {
-    for (const auto& [from, to] : spec.pureRows[static_cast<std::size_t>(shade)]) {
+    for (const auto& [from, to] : design.pureRows[static_cast<std::size_t>(shade)]) {
       for (int y = from; y <= to; ++y) pure[static_cast<std::size_t>(y)] = shade;
     }
   }
-  Palette palette(spec.shades.begin(), spec.shades.end());
+  Palette palette(design.shades.begin(), design.shades.end());
   IndexedImage image(kStripWidth, kStripHeight, palette);
   for (int y = 0; y < kStripHeight; ++y) {
     const int p = pure[static_cast<std::size_t>(y)];

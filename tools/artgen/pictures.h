@@ -9,17 +9,17 @@
 namespace ps::art {
 
 // Shades dark to light, and the rows (first, last) that are pure in each shade.
-struct StripSpec {
+struct StripDesign {
   std::array<Rgb, 16> shades;
   std::array<std::vector<std::pair<int, int>>, 16> pureRows;
 };
-const StripSpec& blueStrip();
-const StripSpec& greenStrip();
+const StripDesign& blueStrip();
+const StripDesign& greenStrip();
 inline constexpr int kStripWidth = 50;
 inline constexpr int kStripHeight = 480;
 
 // 50 x 480, palette index = shade.
-IndexedImage stripImage(const StripSpec& spec);
+IndexedImage stripImage(const StripDesign& design);
 
 IndexedImage infoBackground();      // 356 x 330, 16 colours
 IndexedImage infoPicture();         // 32 x 32, 16 colours
