@@ -9,22 +9,14 @@
 namespace ps {
 namespace {
 
+using fake::failureOf;
+
 using fake::World;
 
 struct TestForm : Form {
   TestForm() : Form("frmTest") {}
   using Form::addControl;
 };
-
-// The failure number a call raises, 0 when it passes.
-int failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Failure& e) {
-    return e.number;
-  }
-  return 0;
-}
 
 TEST(ControlModel, CheckBoxRunsClickOnlyWhenItsValueChanges) {
   World w;

@@ -15,6 +15,8 @@
 namespace ps {
 namespace {
 
+using fake::failureOf;
+
 using fake::storeKey;
 using fake::World;
 using Store = std::map<std::string, std::string>;
@@ -36,15 +38,6 @@ Store pressOK(World& w, frmConfig& dlg) {
     out[key] = it == w.os.store.end() ? "(none)" : it->second;
   }
   return out;
-}
-
-int failureOrZero(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Failure& e) {
-    return e.number;
-  }
-  return 0;
 }
 
 int reports(const World& w) {
@@ -106,7 +99,7 @@ TEST(SettingsDialog, DesignTabOrderAndInitialStates) {
   EXPECT_EQ(dlg.chkRandom.value(), 1);
 
   EXPECT_EQ(w.os.count("alert"), 0);
-  EXPECT_EQ(failureOrZero([&] { dlg.Frame(2); }), err::kSubscript);
+  EXPECT_EQ(failureOf([&] { dlg.Frame(2); }), err::kSubscript);
 }
 
 TEST(SettingsDialog, OpensWithTheStoredSettings) {

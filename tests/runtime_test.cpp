@@ -3,20 +3,14 @@
 #include <cmath>
 #include <limits>
 
+#include "fake/fake_platform.h"
 #include "host/saver.h"
 #include "platform/runtime.h"
 
 namespace ps {
 namespace {
 
-i32 failureOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Failure& e) {
-    return e.number;
-  }
-  return 0;
-}
+using fake::failureOf;
 
 TEST(CheckedArithmetic, FailsWithOverflowInsteadOfWrapping) {
   EXPECT_EQ(add16(32766, 1), 32767);

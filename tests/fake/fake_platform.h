@@ -143,4 +143,14 @@ struct World {
 
 std::string storeKey(const std::string& key);  // "PetalStream/Settings/<key>"
 
+// The failure number a call raises, 0 when it passes.
+inline i32 failureOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const Failure& e) {
+    return e.number;
+  }
+  return 0;
+}
+
 }  // namespace ps::fake
