@@ -29,6 +29,7 @@ void frmMain::AnimateFlowers() {
   for (i32 i = 0; i <= last; ++i) {
     checkIndex(i, 0, kSlots - 1);
     Flower& f = Flowers[static_cast<size_t>(i)];
+    slot_ = i;
     if (f.State != -1) {
       waiting(f);
     } else if (f.Planted != 0) {

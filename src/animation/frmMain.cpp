@@ -34,7 +34,7 @@ frmMain::frmMain()
   addControl(tmrAnimation);
   addControl(lblURL);
   picBG.trackChanges(&bgChanged_);
-  picBuffer.trackChanges(&drawn_);
+  picBuffer.trackChanges(&printed_);
   text_.reserve(64);
 }
 
@@ -147,7 +147,20 @@ void frmMain::Form_Terminate() {
 }
 
 void frmMain::drawSprite(Surface& target, int n, float x, float y, int w, int h) {
-  sprites_.draw(target, n, roundI32(x), roundI32(y), w, h);
+  const int ix = roundI32(x), iy = roundI32(y);
+  const bool held = holdDraws_ && (&target == &picBuffer || &target == &picBG);
+  if (!held) {
+    sprites_.draw(target, n, ix, iy, w, h);
+    return;
+  }
+  // Found now, so that a missing sprite fails where it is drawn.
+  SpriteBank::Sprite s = sprites_.find(n, w, h);
+  SpriteLayer& layer = &target == &picBuffer ? growingLayer_ : plantedLayer_;
+  if (s.scaled) {
+    layer.add(slot_, *s.scaled, ix, iy);
+  } else {
+    layer.add(slot_, *s.image, ix, iy, w, h);
+  }
 }
 
 std::size_t frmMain::bytesHeld() const {

@@ -103,6 +103,7 @@ class frmMain : public Form {
   // Prints on the back buffer at the text cursor in the window font, white; the cursor moves
   // after the text, or to the next line.
   void print(std::string_view text, bool endLine);
+  void beginFrame();
   void composeFrame();
   void showFrame();
 
@@ -111,9 +112,16 @@ class frmMain : public Form {
   Surface tile_;  // one strip tile, scaled once per painting
 
   // The frame path's bookkeeping (see tick.cpp): what changed on picBG since it was last copied
-  // into the back buffer, what was drawn on the back buffer since then, and what was restored
-  // in the back buffer since it was last copied onto the window.
-  DirtyRegion bgChanged_, drawn_, toWindow_;
+  // into the back buffer, the text printed on the back buffer since then, what of the back
+  // buffer is to be composed afresh, and what changed in the back buffer since it was last
+  // copied onto the window.
+  DirtyRegion bgChanged_, printed_, recompose_, toWindow_;
+  // The flower step's draws, held back while it runs (see tick.cpp): the growing flowers on the
+  // back buffer, and what is planted into picBG.
+  SpriteLayer growingLayer_{kSlots + 1};
+  SpriteLayer plantedLayer_{kSlots * 10};
+  bool holdDraws_ = false;
+  int slot_ = 0;  // the slot whose step is drawing
   bool wholeFrame_ = true;    // the next frame copies everything (after a layout pass)
   bool windowWhole_ = false;  // the next copy onto the window is of the whole surface
   TileRegion shown_;          // what the last copy onto the window changed, for presenting

@@ -36,23 +36,31 @@ const ScaledSprite* SpriteBank::scaled(int n, int w, int h) const {
   return s.empty() ? nullptr : &s;
 }
 
-void SpriteBank::draw(Surface& target, int n, int x, int y, int w, int h) {
+SpriteBank::Sprite SpriteBank::find(int n, int w, int h) {
   if (n < kFirst || n > kLast) {
-    // No sprite has this number; the platform says how that fails.
-    target.drawImage(loadPicture(ResourceKind::Icon, n), x, y, w, h);
-    return;
+    // No sprite has this number; the platform says how loading it fails.
+    auto it = others_.find(n);
+    if (it == others_.end()) it = others_.emplace(n, loadPicture(ResourceKind::Icon, n)).first;
+    return Sprite{nullptr, &it->second};
   }
-  if (const ScaledSprite* s = scaled(n, w, h)) {
-    target.drawSprite(*s, x, y);
-    return;
+  if (const ScaledSprite* s = scaled(n, w, h)) return Sprite{s, nullptr};
+  return Sprite{nullptr, &image(n)};
+}
+
+void SpriteBank::draw(Surface& target, int n, int x, int y, int w, int h) {
+  Sprite s = find(n, w, h);
+  if (s.scaled) {
+    target.drawSprite(*s.scaled, x, y);
+  } else {
+    target.drawImage(*s.image, x, y, w, h);
   }
-  target.drawImage(image(n), x, y, w, h);
 }
 
 std::size_t SpriteBank::bytes() const {
   std::size_t b = 0;
   for (const Image& i : images_) b += i.pixels.capacity() * 4 + i.mask.capacity();
   for (const ScaledSprite& s : scaled_) b += sizeof s + s.bytes();
+  for (const auto& [n, i] : others_) b += i.pixels.capacity() * 4 + i.mask.capacity();
   return b;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <vector>
 
 #include "platform/image.h"
@@ -21,8 +22,15 @@ class SpriteBank {
   void prepare();
   bool prepared() const { return prepared_; }
 
+  // Sprite n at w × h: scaled ahead where it can be, else the decoded picture to scale on
+  // drawing. Raises what loading the sprite raises (326 for a number without a sprite).
+  struct Sprite {
+    const ScaledSprite* scaled = nullptr;
+    const Image* image = nullptr;
+  };
+  Sprite find(int n, int w, int h);
+
   // Draws sprite n with its top-left corner at (x, y), scaled to w × h, through its mask.
-  // Raises what loading the sprite raises (326 for a number without a sprite).
   void draw(Surface& target, int n, int x, int y, int w, int h);
 
   // Bytes held by the decoded and scaled sprites.
@@ -37,6 +45,7 @@ class SpriteBank {
   std::array<Image, kCount> images_;
   std::array<bool, kCount> loaded_{};
   std::vector<ScaledSprite> scaled_;  // kCount × kSizes once prepared
+  std::map<int, Image> others_;       // pictures under numbers outside the sprites' range
   bool prepared_ = false;
 };
 

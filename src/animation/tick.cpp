@@ -1,13 +1,17 @@
 // One frame of the meadow, and the periodic restart.
 //
 // A frame is composed in the back buffer and shown in one copy. The literal way copies the whole
-// background into the back buffer and the whole back buffer onto the window; the ordinary way
-// copies only what changed, which gives the same window surface:
-// - the back buffer differs from the background only where the last frames drew on it (drawn_)
-//   and where the background changed since it was last copied (bgChanged_), so restoring those
-//   rectangles equals the whole copy;
+// background into the back buffer before the flower step draws, and the whole back buffer onto
+// the window; the ordinary way gives the same window surface by redrawing only what changed:
+// - the flower step's draws are held back while it runs: the growing flowers' (on the back
+//   buffer) in a sprite layer, the planted ones' (into picBG) until the back buffer is composed,
+//   which must see picBG as the frame began;
+// - the back buffer differs from the frame to be composed only where picBG changed since it was
+//   last copied (bgChanged_), where text was printed (printed_) and where the growing flowers
+//   differ from the last frame's; those rectangles are restored from picBG and the flowers
+//   redrawn inside them;
 // - the window differs from the back buffer only where the back buffer changed since the last
-//   copy onto the window: the restored rectangles (toWindow_) and what this frame drew.
+//   copy onto the window: the composed rectangles (toWindow_) and the text printed since.
 #include <algorithm>
 
 #include "animation/frmMain.h"
@@ -18,7 +22,9 @@ namespace ps {
 
 namespace {
 constexpr u32 kTextColour = 0xFFFFFF;
-}
+// Drawing clips to the surface anyway.
+constexpr Rect kEverywhere{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+}  // namespace
 
 void frmMain::tmrAnimation_Timer() {
   Process& p = P();
@@ -28,8 +34,17 @@ void frmMain::tmrAnimation_Timer() {
   // allocating, and a tick allocates nothing.
   Guard g("frmMain", "tmrAnimation_timer");
   g([this, &os] { FrameTick = static_cast<i32>(os.GetTickCount()); });
+  g([this] { beginFrame(); });
+  g([this] {
+    // Held back for this step only: whatever else draws (a layout pass) draws at once.
+    holdDraws_ = !literalFrames;
+    struct Release {
+      bool& hold;
+      ~Release() { hold = false; }
+    } release{holdDraws_};
+    AnimateFlowers();
+  });
   g([this] { composeFrame(); });
-  g([this] { AnimateFlowers(); });
   g([this] { CurrentX = 5; });
   g([this, &os] {
     CurrentY = os.clientSize(*this).height - static_cast<float>(os.textHeight(font(), "1")) - 3;
@@ -97,29 +112,51 @@ void frmMain::print(std::string_view text, bool endLine) {
   }
 }
 
-// The background with everything planted so far into the back buffer.
+// Before the flower step: the literal way copies the background into the back buffer now.
+void frmMain::beginFrame() {
+  // Plantings held back by a tick that was left before composing belong to picBG now.
+  plantedLayer_.draw(picBG, std::span<const Rect>(&kEverywhere, 1));
+  plantedLayer_.begin();
+  growingLayer_.begin();
+  if (!literalFrames) return;
+  picBuffer.trackChanges(nullptr);
+  picBuffer.copyRect(picBG, picBuffer.bounds());
+  picBuffer.trackChanges(&printed_);
+  printed_.clear();
+  bgChanged_.clear();
+  toWindow_.clear();
+  growingLayer_.forget();
+  windowWhole_ = true;
+}
+
+// After the flower step: the background with everything planted so far, and the growing
+// flowers over it, into the back buffer.
 void frmMain::composeFrame() {
-  if (literalFrames || wholeFrame_) {
-    picBuffer.trackChanges(nullptr);
-    picBuffer.copyRect(picBG, picBuffer.bounds());
-    picBuffer.trackChanges(&drawn_);
-    drawn_.clear();
-    bgChanged_.clear();
-    toWindow_.clear();
+  if (literalFrames) return;
+  recompose_.clear();
+  if (wholeFrame_) {
+    recompose_.add(picBuffer.bounds());
     windowWhole_ = true;
     wholeFrame_ = false;
-    return;
-  }
-  picBuffer.trackChanges(nullptr);
-  for (const DirtyRegion* region : {&drawn_, &bgChanged_}) {
-    for (const Rect& r : region->rects()) {
-      picBuffer.copyRect(picBG, r);
-      toWindow_.add(r);
+  } else {
+    for (const DirtyRegion* region : {&bgChanged_, &printed_}) {
+      for (const Rect& r : region->rects()) recompose_.add(r);
     }
+    growingLayer_.changes(recompose_);
   }
-  picBuffer.trackChanges(&drawn_);
-  drawn_.clear();
+  printed_.clear();
   bgChanged_.clear();
+  picBuffer.trackChanges(nullptr);
+  for (const Rect& r : recompose_.rects()) {
+    picBuffer.copyRect(picBG, r);
+    toWindow_.add(r);
+  }
+  growingLayer_.draw(picBuffer, recompose_.rects());
+  growingLayer_.commit();
+  picBuffer.trackChanges(&printed_);
+  // What was planted during the step shows from the next frame on.
+  plantedLayer_.draw(picBG, std::span<const Rect>(&kEverywhere, 1));
+  plantedLayer_.begin();
 }
 
 // The back buffer onto the window's persistent image.
@@ -137,7 +174,7 @@ void frmMain::showFrame() {
   // The screen gets the changed places as a few tile-aligned rectangles: once the meadow covers
   // the screen, the flowers growing all over it are a fraction of the box that spans them.
   shown_.clear();
-  for (const DirtyRegion* region : {&toWindow_, &drawn_}) {
+  for (const DirtyRegion* region : {&toWindow_, &printed_}) {
     for (const Rect& r : region->rects()) {
       window_.copyRect(picBuffer, r);
       shown_.add(r);

@@ -25,6 +25,7 @@ struct Rect {
   i32 width() const { return right - left; }
   i32 height() const { return bottom - top; }
   bool empty() const { return right <= left || bottom <= top; }
+  bool operator==(const Rect&) const = default;
 };
 
 struct SizeF {

@@ -257,9 +257,9 @@ void Surface::copyFrom(const Surface& src, int dx, int dy, int sx, int sy, int w
   touched(Rect{dx, dy, dx + w, dy + h});
 }
 
-void Surface::drawImage(const Image& img, int x, int y, int w, int h) {
+void Surface::drawImage(const Image& img, int x, int y, int w, int h, const Rect& within) {
   if (img.empty() || w <= 0 || h <= 0) return;
-  Rect r = clip(x, y, w, h);
+  Rect r = intersect(clip(x, y, w, h), within);
   if (r.empty()) return;
   for (int ty = r.top; ty < r.bottom; ++ty) {
     int syi = sourceOf(ty - y, img.height, h);
@@ -276,9 +276,9 @@ void Surface::drawImage(const Image& img, int x, int y, int w, int h) {
   touched(r);
 }
 
-void Surface::drawSprite(const ScaledSprite& s, int x, int y) {
+void Surface::drawSprite(const ScaledSprite& s, int x, int y, const Rect& within) {
   if (s.empty()) return;
-  Rect r = clip(x, y, s.w_, s.h_);
+  Rect r = intersect(clip(x, y, s.w_, s.h_), within);
   if (r.empty()) return;
   for (int ty = r.top; ty < r.bottom; ++ty) {
     int local = ty - y;
@@ -388,6 +388,100 @@ void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
     }
   }
   touched(bounds());
+}
+
+// ---------------------------------------------------------------------------------------------
+// SpriteLayer
+
+namespace {
+i32 clampedSum(i32 a, i32 b) {
+  long long s = static_cast<long long>(a) + b;
+  return static_cast<i32>(std::clamp<long long>(s, INT32_MIN, INT32_MAX));
+}
+bool overlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+}  // namespace
+
+SpriteLayer::SpriteLayer(std::size_t capacity) {
+  last_.reserve(capacity);
+  now_.reserve(capacity);
+}
+
+void SpriteLayer::begin() {
+  now_.clear();
+  nowOrdered_ = true;
+}
+
+void SpriteLayer::push(const Draw& d) {
+  if (!now_.empty() && now_.back().key >= d.key) nowOrdered_ = false;
+  now_.push_back(d);
+}
+
+void SpriteLayer::add(int key, const ScaledSprite& s, int x, int y) {
+  const Rect& o = s.opaqueBounds();
+  push(Draw{key, &s, nullptr, x, y, s.width(), s.height(),
+            Rect{clampedSum(x, o.left), clampedSum(y, o.top), clampedSum(x, o.right),
+                 clampedSum(y, o.bottom)}});
+}
+
+void SpriteLayer::add(int key, const Image& img, int x, int y, int w, int h) {
+  push(Draw{key, nullptr, &img, x, y, w, h,
+            Rect{x, y, clampedSum(x, std::max(w, 0)), clampedSum(y, std::max(h, 0))}});
+}
+
+void SpriteLayer::changes(DirtyRegion& out) const {
+  if (!lastKnown_ || !lastOrdered_ || !nowOrdered_) {
+    // Without matching keys in order, every draw of both frames counts as changed.
+    if (lastKnown_) {
+      for (const Draw& d : last_) out.add(d.area);
+    }
+    for (const Draw& d : now_) out.add(d.area);
+    return;
+  }
+  std::size_t i = 0, j = 0;
+  while (i < last_.size() || j < now_.size()) {
+    if (j == now_.size() || (i < last_.size() && last_[i].key < now_[j].key)) {
+      out.add(last_[i++].area);
+    } else if (i == last_.size() || now_[j].key < last_[i].key) {
+      out.add(now_[j++].area);
+    } else {
+      const Draw &a = last_[i++], &b = now_[j++];
+      if (a == b) continue;
+      // A growing sprite moves by a pixel: one rectangle over both places.
+      if (overlap(a.area, b.area)) {
+        out.add(unite(a.area, b.area));
+      } else {
+        out.add(a.area);
+        out.add(b.area);
+      }
+    }
+  }
+}
+
+void SpriteLayer::draw(Surface& target, std::span<const Rect> within) const {
+  for (const Draw& d : now_) {
+    for (const Rect& r : within) {
+      if (!overlap(d.area, r)) continue;
+      if (d.sprite) {
+        target.drawSprite(*d.sprite, d.x, d.y, r);
+      } else {
+        target.drawImage(*d.image, d.x, d.y, d.w, d.h, r);
+      }
+    }
+  }
+}
+
+void SpriteLayer::commit() {
+  last_.swap(now_);
+  lastOrdered_ = nowOrdered_;
+  lastKnown_ = true;
+  begin();
+}
+
+void SpriteLayer::forget() {
+  last_.clear();
+  lastKnown_ = false;
 }
 
 }  // namespace ps

@@ -128,9 +128,14 @@ class Surface {
   }
   // Draws the whole image scaled to w × h with its top-left corner at (x, y), nearest
   // neighbour; pixels the image's mask marks transparent leave the surface unchanged.
-  void drawImage(const Image& img, int x, int y, int w, int h);
+  void drawImage(const Image& img, int x, int y, int w, int h) {
+    drawImage(img, x, y, w, h, bounds());
+  }
   // The same for an image scaled ahead of time.
-  void drawSprite(const ScaledSprite& s, int x, int y);
+  void drawSprite(const ScaledSprite& s, int x, int y) { drawSprite(s, x, y, bounds()); }
+  // Both, touching only the pixels inside `within`: redrawing a part of a picture.
+  void drawImage(const Image& img, int x, int y, int w, int h, const Rect& within);
+  void drawSprite(const ScaledSprite& s, int x, int y, const Rect& within);
   // Becomes the whole image scaled to w × h, each pixel the average of the source area it
   // covers (the mask is ignored): for pictures stretched into backgrounds. With a blur, the
   // source is first averaged over (2 × blur + 1)² pixels, which melts dithered shades into the
@@ -147,6 +152,45 @@ class Surface {
   int w_ = 0, h_ = 0;
   std::vector<u32> px_;
   DirtyRegion* dirty_ = nullptr;
+};
+
+// The sprites drawn over a background in one frame, kept so that the next frame need redraw only
+// where its sprites differ from the last frame's. Every draw has a key (the slot that drew it);
+// draws come in ascending key order, each lying over those before it. Adding never allocates
+// below the capacity.
+class SpriteLayer {
+ public:
+  explicit SpriteLayer(std::size_t capacity = 512);
+
+  // A new frame, with no draws yet.
+  void begin();
+  void add(int key, const ScaledSprite& s, int x, int y);
+  void add(int key, const Image& img, int x, int y, int w, int h);
+  // Adds the rectangles where this frame's draws and the last frame's differ: the places of a
+  // draw that came, went, or changed its picture, place or size. Outside them both frames put
+  // the same pixels over the same background.
+  void changes(DirtyRegion& out) const;
+  // This frame's draws onto target, touching only the pixels inside the rectangles given.
+  void draw(Surface& target, std::span<const Rect> within) const;
+  // This frame's draws become the last frame's.
+  void commit();
+  // Nothing is known of the last frame any more (its target was painted over).
+  void forget();
+
+ private:
+  struct Draw {
+    int key;
+    const ScaledSprite* sprite;  // or else image, scaled to w × h on drawing
+    const Image* image;
+    int x, y, w, h;
+    Rect area;  // every pixel the draw may touch
+    bool operator==(const Draw&) const = default;
+  };
+  void push(const Draw& d);
+
+  std::vector<Draw> last_, now_;
+  bool lastOrdered_ = true, nowOrdered_ = true;
+  bool lastKnown_ = false;
 };
 
 }  // namespace ps
