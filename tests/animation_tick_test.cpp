@@ -139,6 +139,9 @@ std::uint64_t hashOf(const Surface& s) {
 std::vector<std::uint64_t> run(bool literal, int ticks) {
   Meadow m(320, 240, 4, 3);
   m.s.rTime = 30;  // a restart every 1500 ticks
+  // A second every five ticks, over midnight: the date and the time change their widths.
+  LocalTime& clock = m.w.os.clock;
+  clock = LocalTime{2001, 4, 9, 23, 58, 40, 0};
   m.start();
   frmMain& f = m.main();
   f.literalFrames = literal;
@@ -146,6 +149,14 @@ std::vector<std::uint64_t> run(bool literal, int ticks) {
   Surface previous;
   for (int t = 0; t < ticks; ++t) {
     if (t == 2200) m.w.os.resize(f, 300, 260);
+    if (t % 5 == 0 && ++clock.second == 60) {
+      clock.second = 0;
+      if (++clock.minute == 60) clock.minute = 0, clock.hour = (clock.hour + 1) % 24;
+      if (clock.hour == 0 && clock.minute == 0) ++clock.day;
+    }
+    // The date and the time switched off and on while it runs.
+    m.s.Date = static_cast<i16>(t < 2600 || t > 2700);
+    m.s.Time = static_cast<i16>(t < 2650 || t > 2800);
     previous.resize(f.window().width(), f.window().height());
     previous.copyRect(f.window(), previous.bounds());
     m.tick();

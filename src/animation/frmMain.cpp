@@ -34,7 +34,6 @@ frmMain::frmMain()
   addControl(tmrAnimation);
   addControl(lblURL);
   picBG.trackChanges(&bgChanged_);
-  picBuffer.trackChanges(&printed_);
   text_.reserve(64);
 }
 
@@ -60,6 +59,7 @@ void frmMain::Form_Resize() {
   Settings& s = P().settings;
   // Whatever this pass leaves, the next frame copies whole surfaces.
   wholeFrame_ = true;
+  plantHeldDraws();  // planted before this pass paints
   if (!sprites_.prepared()) sprites_.prepare();
 
   Guard g("frmMain", "Form_Resize");

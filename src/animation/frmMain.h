@@ -105,27 +105,45 @@ class frmMain : public Form {
   void print(std::string_view text, bool endLine);
   void beginFrame();
   void composeFrame();
+  void plantHeldDraws();
   void showFrame();
+  // Takes every text on the back buffer that touches the region off it, adding its place to
+  // the region.
+  void takeOffTexts(DirtyRegion& region);
+  // Restores the region of the back buffer with the growing flowers over it, taking off what
+  // text it touches; the texts this frame printed before `printed` are printed again.
+  void clearTexts(DirtyRegion& region, std::size_t printed);
+  void drawText(std::string_view text, int x, int y);
 
   Surface window_;
   SpriteBank sprites_;
   Surface tile_;  // one strip tile, scaled once per painting
 
   // The frame path's bookkeeping (see tick.cpp): what changed on picBG since it was last copied
-  // into the back buffer, the text printed on the back buffer since then, what of the back
-  // buffer is to be composed afresh, and what changed in the back buffer since it was last
-  // copied onto the window.
-  DirtyRegion bgChanged_, printed_, recompose_, toWindow_;
+  // into the back buffer, what of the back buffer is to be restored, and what changed in the
+  // back buffer since it was last copied onto the window.
+  DirtyRegion bgChanged_, restore_, toWindow_;
   // The flower step's draws, held back while it runs (see tick.cpp): the growing flowers on the
   // back buffer, and what is planted into picBG.
   SpriteLayer growingLayer_{kSlots + 1};
   SpriteLayer plantedLayer_{kSlots * 10};
   bool holdDraws_ = false;
   int slot_ = 0;  // the slot whose step is drawing
-  bool wholeFrame_ = true;    // the next frame copies everything (after a layout pass)
-  bool windowWhole_ = false;  // the next copy onto the window is of the whole surface
-  TileRegion shown_;          // what the last copy onto the window changed, for presenting
-  std::string text_;          // the text being printed, kept to spare allocations
+  // The texts on the back buffer in the order printed, each left there while the next frame
+  // prints the same text at the same place over the same pixels.
+  struct PrintedText {
+    std::string text;
+    int x = 0, y = 0, width = 0, height = 0;
+    Rect area;  // every pixel the text may touch
+    bool onBuffer = false;
+    bool takenOff = false;  // by the clearing under way
+  };
+  std::vector<PrintedText> texts_;
+  std::size_t printedNow_ = 0;  // texts printed in this frame so far
+  bool wholeFrame_ = true;      // the next frame copies everything (after a layout pass)
+  bool windowWhole_ = false;    // the next copy onto the window is of the whole surface
+  TileRegion shown_;            // what the last copy onto the window changed, for presenting
+  std::string text_;            // the text being printed, kept to spare allocations
 };
 
 template <class X, class Y>

@@ -460,7 +460,16 @@ void SpriteLayer::changes(DirtyRegion& out) const {
 }
 
 void SpriteLayer::draw(Surface& target, std::span<const Rect> within) const {
-  for (const Draw& d : now_) {
+  drawAll(now_, target, within);
+}
+
+void SpriteLayer::redraw(Surface& target, std::span<const Rect> within) const {
+  if (lastKnown_) drawAll(last_, target, within);
+}
+
+void SpriteLayer::drawAll(const std::vector<Draw>& draws, Surface& target,
+                          std::span<const Rect> within) {
+  for (const Draw& d : draws) {
     for (const Rect& r : within) {
       if (!overlap(d.area, r)) continue;
       if (d.sprite) {

@@ -172,6 +172,8 @@ class SpriteLayer {
   void changes(DirtyRegion& out) const;
   // This frame's draws onto target, touching only the pixels inside the rectangles given.
   void draw(Surface& target, std::span<const Rect> within) const;
+  // The same for the last frame's draws: they again, where the target was restored.
+  void redraw(Surface& target, std::span<const Rect> within) const;
   // This frame's draws become the last frame's.
   void commit();
   // Nothing is known of the last frame any more (its target was painted over).
@@ -187,6 +189,8 @@ class SpriteLayer {
     bool operator==(const Draw&) const = default;
   };
   void push(const Draw& d);
+  static void drawAll(const std::vector<Draw>& draws, Surface& target,
+                      std::span<const Rect> within);
 
   std::vector<Draw> last_, now_;
   bool lastOrdered_ = true, nowOrdered_ = true;

@@ -169,7 +169,12 @@ void FakePlatform::drawText(Surface& target, const Font&, int x, int y, std::str
       for (int xx = box.left; xx < box.right; ++xx) {
         bool edge = yy == y + 2 || yy == y + 13 || xx == cx + 1 || xx == cx + 5;
         bool bit = yy == y + 7 && ((static_cast<unsigned char>(text[i]) >> (xx - cx - 1)) & 1);
-        if (edge || bit) target.set(xx, yy, rgb);
+        if (edge) {
+          target.set(xx, yy, rgb);
+        } else if (bit) {
+          // Blended half and half, as antialiased glyphs are: text printed twice shows.
+          target.set(xx, yy, ((target.at(xx, yy) >> 1) & 0x7F7F7F) + ((rgb >> 1) & 0x7F7F7F));
+        }
       }
     }
   }
@@ -232,13 +237,13 @@ OsVersion FakePlatform::GetVersionExA() {
 
 std::string FakePlatform::shortDate(const LocalTime& t) {
   char b[32];
-  std::snprintf(b, sizeof b, "%02d.%02d.%04d", t.day, t.month, t.year);
+  std::snprintf(b, sizeof b, "%d.%02d.%04d", t.day, t.month, t.year);
   return b;
 }
 
 std::string FakePlatform::longTime(const LocalTime& t) {
   char b[32];
-  std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  std::snprintf(b, sizeof b, "%d:%02d:%02d", t.hour, t.minute, t.second);
   return b;
 }
 
