@@ -20,7 +20,7 @@ packages=(
   fonts-wine libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
   libxinerama1:i386 libxcomposite1:i386
   # Linux build: Qt 6 Widgets on X11
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev libxcb-shm0-dev
   # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # used by the scripts themselves (pgrep, flock, timeout)

@@ -9,10 +9,13 @@
 #include <QSettings>
 #include <QTimer>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/qt/form_window.h"
+#include "platform/qt/shm_present.h"
 #include "platform/surface.h"
 
 namespace ps::qt {
@@ -52,6 +55,8 @@ struct QtPlatform::Window {
   bool fullScreen = false;  // the running mode on the user's display
   bool hackWindow = false;  // the running mode inside XScreenSaver's window
   QEventLoop* modal = nullptr;
+  std::unique_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
+  bool presenterTried = false;
 };
 
 QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
@@ -325,7 +330,21 @@ void QtPlatform::applyTimer(Window& w) {
 void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rect> dirty) {
   Window* w = find(form);
   if (w == nullptr) return;
-  w->widget->setSurface(&surface);
+  FormWindow* fw = w->widget.get();
+  // Paint events (an exposure, a new size) show the surface from now on.
+  fw->setSurface(&surface);
+  if ((w->fullScreen || w->hackWindow) && fw->isVisible() && !w->presenterTried) {
+    w->presenterTried = true;
+    const char* way = std::getenv("PETALSTREAM_PRESENT");
+    if (way == nullptr || std::strcmp(way, "qt") != 0) {
+      w->presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
+    }
+  }
+  if (w->presenter) {
+    if (w->presenter->present(surface, dirty)) return;
+    w->presenter.reset();
+    fw->update();  // what the failed frame may have missed
+  }
   // Qt gathers the rectangles into one region and paints it with the next paint event.
   for (const Rect& r : dirty) {
     if (!r.empty()) w->widget->update(QRect(r.left, r.top, r.width(), r.height()));

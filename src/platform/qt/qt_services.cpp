@@ -260,15 +260,9 @@ u32 QtPlatform::GetTickCount() {
                           static_cast<unsigned long long>(ts.tv_nsec) / 1000000ull);
 }
 
-LocalTime QtPlatform::now() {
-  QDateTime t = QDateTime::currentDateTime();
-  QDate d = t.date();
-  QTime c = t.time();
-  return LocalTime{d.year(), d.month(), d.day(), c.hour(), c.minute(), c.second(), c.msec()};
-}
-
 namespace {
-// The user's locale and its formats, read once: the clock line asks for them every tick.
+// The user's locale and its formats, read once, and the last texts made: the clock line asks
+// for the date and the time every tick, and they change once a second at most.
 struct DateFormats {
   QLocale locale = QLocale::system();
   QString date = locale.dateFormat(QLocale::ShortFormat);
@@ -278,21 +272,58 @@ struct DateFormats {
     f.remove(QRegularExpression(QStringLiteral("\\s*\\(?\\bt+\\b\\)?")));
     return f.trimmed();
   }();
+  bool timeShowsMilliseconds = time.contains(u'z');
+  std::array<int, 3> lastDay{-1, -1, -1};
+  std::string lastDate;
+  std::array<int, 4> lastClock{-1, -1, -1, -1};
+  std::string lastTime;
+  // The local time of the last whole second asked for.
+  qint64 lastSecond = std::numeric_limits<qint64>::min();
+  LocalTime lastLocal;
 };
-const DateFormats& formats() {
-  static const DateFormats f;
+DateFormats& formats() {
+  static DateFormats f;
   return f;
 }
 }  // namespace
 
+LocalTime QtPlatform::now() {
+  // The time zone's rules are looked up once a second, not on every tick.
+  DateFormats& f = formats();
+  const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+  const qint64 second = ms >= 0 ? ms / 1000 : (ms - 999) / 1000;
+  if (second != f.lastSecond) {
+    QDateTime t = QDateTime::fromMSecsSinceEpoch(second * 1000);
+    QDate d = t.date();
+    QTime c = t.time();
+    f.lastLocal = LocalTime{d.year(), d.month(), d.day(), c.hour(), c.minute(), c.second(), 0};
+    f.lastSecond = second;
+  }
+  LocalTime r = f.lastLocal;
+  r.millisecond = static_cast<int>(ms - second * 1000);
+  return r;
+}
+
 std::string QtPlatform::shortDate(const LocalTime& t) {
-  const DateFormats& f = formats();
-  return f.locale.toString(QDate(t.year, t.month, t.day), f.date).toStdString();
+  DateFormats& f = formats();
+  const std::array<int, 3> day{t.year, t.month, t.day};
+  if (day != f.lastDay) {
+    f.lastDate = f.locale.toString(QDate(t.year, t.month, t.day), f.date).toStdString();
+    f.lastDay = day;
+  }
+  return f.lastDate;
 }
 
 std::string QtPlatform::longTime(const LocalTime& t) {
-  const DateFormats& f = formats();
-  return f.locale.toString(QTime(t.hour, t.minute, t.second, t.millisecond), f.time).toStdString();
+  DateFormats& f = formats();
+  const std::array<int, 4> clock{t.hour, t.minute, t.second,
+                                 f.timeShowsMilliseconds ? t.millisecond : 0};
+  if (clock != f.lastClock) {
+    f.lastTime =
+        f.locale.toString(QTime(t.hour, t.minute, t.second, t.millisecond), f.time).toStdString();
+    f.lastClock = clock;
+  }
+  return f.lastTime;
 }
 
 void QtPlatform::alert() {

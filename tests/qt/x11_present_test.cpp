@@ -1,0 +1,124 @@
+// Frames through shared memory onto a real X window (run by tests/e2e/x11present.sh on a
+// private Xvfb): what reaches the screen is exactly the surface inside the rectangles given,
+// and nothing outside them.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "platform/qt/shm_present.h"
+#include "platform/surface.h"
+
+namespace ps::qt {
+namespace {
+
+class XWindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    c_ = xcb_connect(nullptr, nullptr);
+    ASSERT_FALSE(xcb_connection_has_error(c_)) << "no X display";
+    screen_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+    window_ = create(kW, kH);
+  }
+  void TearDown() override { xcb_disconnect(c_); }
+
+  XWindow create(int w, int h) {
+    XWindow win = xcb_generate_id(c_);
+    // A known background, and the server keeps the contents while the window is mapped.
+    const std::uint32_t values[] = {0x123456, XCB_BACKING_STORE_ALWAYS};
+    xcb_create_window(c_, XCB_COPY_FROM_PARENT, win, screen_->root, 0, 0,
+                      static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BACKING_STORE, values);
+    xcb_map_window(c_, win);
+    std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    return win;
+  }
+
+  // The window's pixels as the server has them, after everything sent so far.
+  Surface screen(XWindow win, int w, int h) {
+    Surface s(w, h);
+    xcb_get_image_reply_t* img = xcb_get_image_reply(
+        c_,
+        xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, win, 0, 0, static_cast<std::uint16_t>(w),
+                      static_cast<std::uint16_t>(h), ~0u),
+        nullptr);
+    EXPECT_NE(img, nullptr);
+    if (img == nullptr) return s;
+    const auto* px = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(img));
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) s.set(x, y, px[y * w + x] & 0xFFFFFF);
+    }
+    std::free(img);
+    return s;
+  }
+
+  static constexpr int kW = 300, kH = 200;
+  xcb_connection_t* c_ = nullptr;
+  xcb_screen_t* screen_ = nullptr;
+  XWindow window_ = 0;
+};
+
+TEST_F(XWindowFixture, EveryFrameShowsTheSurfaceInsideItsRectanglesAndNothingElse) {
+  auto presenter = ShmPresenter::open(window_);
+  ASSERT_NE(presenter, nullptr) << "Xvfb offers MIT-SHM and a 24-bit true-colour visual";
+  std::mt19937 rnd(7);
+  Surface frame(kW, kH, 0);
+  Surface expected(kW, kH, 0x123456);
+  for (int n = 0; n < 40; ++n) {
+    // New pixels everywhere, but only some rectangles shown; some reach beyond the edges.
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) frame.set(x, y, rnd() & 0xFFFFFF);
+    }
+    std::vector<Rect> rects;
+    for (int k = static_cast<int>(rnd() % 5); k >= 0; --k) {
+      int x = static_cast<int>(rnd() % (kW + 40)) - 20,
+          y = static_cast<int>(rnd() % (kH + 40)) - 20;
+      rects.push_back(
+          Rect{x, y, x + static_cast<int>(rnd() % 90), y + static_cast<int>(rnd() % 60)});
+    }
+    ASSERT_TRUE(presenter->present(frame, rects));
+    for (const Rect& r : rects) expected.copyRect(frame, r);
+    Surface shown = screen(window_, kW, kH);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        ASSERT_EQ(shown.at(x, y), expected.at(x, y)) << "frame " << n << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(XWindowFixture, ANewSurfaceSizeAndAnEmptyFrameAreTakenInStride) {
+  auto presenter = ShmPresenter::open(window_);
+  ASSERT_NE(presenter, nullptr);
+  ASSERT_TRUE(presenter->present(Surface(kW, kH, 0x00FF00), std::vector<Rect>{Rect{0, 0, kW, kH}}));
+  ASSERT_TRUE(presenter->present(Surface(kW, kH, 0xFF0000), std::vector<Rect>{}));
+  // A smaller surface (the window shrinking) is shown at its own size.
+  ASSERT_TRUE(
+      presenter->present(Surface(100, 50, 0x0000FF), std::vector<Rect>{Rect{0, 0, 100, 50}}));
+  Surface shown = screen(window_, kW, kH);
+  EXPECT_EQ(shown.at(99, 49), 0x0000FFu);
+  EXPECT_EQ(shown.at(100, 49), 0x00FF00u);
+  EXPECT_EQ(shown.at(0, 50), 0x00FF00u);
+}
+
+TEST_F(XWindowFixture, AWindowThatWentAwayIsRefusedWithoutWaiting) {
+  XWindow other = create(64, 64);
+  auto presenter = ShmPresenter::open(other);
+  ASSERT_NE(presenter, nullptr);
+  Surface s(64, 64, 0xABCDEF);
+  const std::vector<Rect> all{Rect{0, 0, 64, 64}};
+  ASSERT_TRUE(presenter->present(s, all));
+  xcb_destroy_window(c_, other);
+  std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+  // The put into the missing window fails; at the latest the next frame says so.
+  bool refused = !presenter->present(s, all);
+  if (!refused) refused = !presenter->present(s, all);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(ShmPresenter::open(other), nullptr);
+}
+
+}  // namespace
+}  // namespace ps::qt
