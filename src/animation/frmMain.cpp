@@ -78,7 +78,6 @@ void frmMain::Form_Resize() {
   g([this, &os] {
     SizeF c = os.clientSize(*this);
     window_.setSize(roundI32(c.width), roundI32(c.height));
-    shown_.resize(window_.width(), window_.height());
     if (window_.width() != picBG.width() || window_.height() != picBG.height()) window_.fill(0);
     window_.copyRect(picBG, window_.bounds());
     os.present(*this, window_, window_.bounds());

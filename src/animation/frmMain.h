@@ -142,7 +142,7 @@ class frmMain : public Form {
   std::size_t printedNow_ = 0;  // texts printed in this frame so far
   bool wholeFrame_ = true;      // the next frame copies everything (after a layout pass)
   bool windowWhole_ = false;    // the next copy onto the window is of the whole surface
-  TileRegion shown_;            // what the last copy onto the window changed, for presenting
+  DirtyRegion shown_;           // what the last copy onto the window changed, for presenting
   std::string text_;            // the text being printed, kept to spare allocations
 };
 

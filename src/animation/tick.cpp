@@ -242,8 +242,8 @@ void frmMain::showFrame() {
     if (texts_[j].onBuffer) restore_.add(texts_[j].area);
   }
   if (!restore_.empty()) clearTexts(restore_, printedNow_);
-  // The screen gets the changed places as a few tile-aligned rectangles: once the meadow covers
-  // the screen, the flowers growing all over it are a fraction of the box that spans them.
+  // The screen gets the changed places themselves: once the meadow covers the screen, the
+  // flowers growing all over it are a fraction of the box that spans them.
   shown_.clear();
   for (const Rect& r : toWindow_.rects()) {
     window_.copyRect(picBuffer, r);

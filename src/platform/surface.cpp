@@ -50,7 +50,9 @@ Rect intersect(const Rect& a, const Rect& b) {
 // TileRegion
 
 void TileRegion::resize(int w, int h) {
-  w_ = std::max(0, w), h_ = std::max(0, h);
+  w = std::max(0, w), h = std::max(0, h);
+  if (w == w_ && h == h_) return;  // nothing to allocate
+  w_ = w, h_ = h;
   cols_ = (w_ + kTile - 1) / kTile, rows_ = (h_ + kTile - 1) / kTile;
   marks_.assign(static_cast<std::size_t>(cols_) * static_cast<std::size_t>(rows_), 0);
   out_.clear();

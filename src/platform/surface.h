@@ -39,7 +39,8 @@ class TileRegion {
  public:
   static constexpr int kTile = 32;
 
-  // Sizes the grid for a w × h surface (allocates; everything else does not).
+  // Sizes the grid for a w × h surface (allocates when the size is new; everything else does
+  // not).
   void resize(int w, int h);
   void clear();
   void add(const Rect& r);

@@ -117,7 +117,8 @@ struct Win32Platform::NativeForm {
   i32 interval = 0;
   std::map<std::pair<int, int>, Image> pictures;
   std::map<std::pair<int, int>, HICON> icons;
-  Surface canvas;  // the composed client area of a dialog
+  Surface canvas;    // the composed client area of a dialog
+  TileRegion tiles;  // a frame's rectangles gathered into a few blits
   NativeControl* pressed = nullptr;
   bool leftDown = false;
   HWND lastFocus = nullptr;  // the control that had the focus when the window was left
@@ -825,9 +826,14 @@ void Win32Platform::present(Form& form, const Surface& surface, std::span<const 
     tracePicture(form.name(), surface);
   }
   if (!IsWindowVisible(nf->hwnd)) return;  // shown from the surface when it appears
+  // Each blit costs a call into the system: a few tile-aligned rectangles rather than every
+  // small one.
+  nf->tiles.resize(surface.width(), surface.height());
+  for (const Rect& r : dirty) nf->tiles.add(r);
   HDC dc = GetDC(nf->hwnd);
-  for (const Rect& r : dirty) blit(dc, surface, r);
+  for (const Rect& r : nf->tiles.rects()) blit(dc, surface, r);
   ReleaseDC(nf->hwnd, dc);
+  nf->tiles.clear();
 }
 
 // ---- timers ----
