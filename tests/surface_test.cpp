@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <random>
+#include <vector>
 
 namespace ps {
 namespace {
@@ -101,6 +104,81 @@ TEST(Surface, NewSizesKeepWhatBothSizesShare) {
     EXPECT_EQ(f.number, 7);
   }
   EXPECT_EQ(s.width(), 2);
+}
+
+// Memory handed out by a display, counted; it may run out.
+struct CountingMemory : PixelMemory {
+  std::vector<std::unique_ptr<u32[]>> blocks;
+  int live = 0;
+  std::size_t room = SIZE_MAX;  // pixels it can still give
+  u32* allocate(std::size_t n) override {
+    if (n > room) return nullptr;
+    room -= n;
+    ++live;
+    blocks.push_back(std::make_unique<u32[]>(n));
+    return blocks.back().get();
+  }
+  void free(u32* p) override {
+    for (auto& b : blocks) {
+      if (b.get() == p) {
+        b.reset();
+        --live;
+        return;
+      }
+    }
+    ADD_FAILURE() << "gave back what it never gave";
+  }
+};
+
+TEST(Surface, PixelsMoveIntoOtherMemoryAndBackWithThePicture) {
+  auto memory = std::make_shared<CountingMemory>();
+  {
+    Surface s(4, 3, 9);
+    s.set(3, 2, 1);
+    s.keepPixelsIn(memory);
+    EXPECT_EQ(s.pixelMemory(), memory.get());
+    EXPECT_EQ(s.at(3, 2), 1u);
+    EXPECT_EQ(s.at(0, 0), 9u);
+    // New sizes come from the same memory, the old block goes back.
+    s.setSize(5, 5, 2);
+    EXPECT_EQ(s.pixelMemory(), memory.get());
+    EXPECT_EQ(s.at(3, 2), 1u);
+    EXPECT_EQ(s.at(4, 4), 2u);
+    EXPECT_EQ(memory->live, 1);
+    // A copy is a picture of its own, on the heap.
+    Surface copy = s;
+    EXPECT_EQ(copy.pixelMemory(), nullptr);
+    copy.set(0, 0, 7);
+    EXPECT_EQ(s.at(0, 0), 9u);
+    // A moved surface takes its block along; nothing is given back twice.
+    Surface moved = std::move(s);
+    EXPECT_EQ(moved.pixelMemory(), memory.get());
+    EXPECT_EQ(moved.at(3, 2), 1u);
+    EXPECT_EQ(memory->live, 1);
+    moved.keepPixelsIn(nullptr);
+    EXPECT_EQ(moved.pixelMemory(), nullptr);
+    EXPECT_EQ(moved.at(3, 2), 1u);
+    EXPECT_EQ(memory->live, 0);
+    moved.keepPixelsIn(memory);
+    moved.release();
+    EXPECT_EQ(memory->live, 0);
+    moved.setSize(2, 2, 3);
+    EXPECT_EQ(memory->live, 1);
+  }
+  EXPECT_EQ(memory->live, 0);  // the surface gave back everything when it went
+}
+
+TEST(Surface, MemoryThatRunsOutLeavesThePixelsOnTheHeap) {
+  auto memory = std::make_shared<CountingMemory>();
+  memory->room = 20;
+  Surface s(4, 4, 5);
+  s.keepPixelsIn(memory);
+  EXPECT_EQ(s.pixelMemory(), memory.get());
+  s.setSize(5, 5, 6);  // 25 pixels: more than there is room for
+  EXPECT_EQ(s.pixelMemory(), nullptr);
+  EXPECT_EQ(s.at(3, 3), 5u);
+  EXPECT_EQ(s.at(4, 4), 6u);
+  EXPECT_EQ(memory->live, 0);
 }
 
 TEST(DirtyRegion, AFullListStillCoversEveryChange) {

@@ -15,17 +15,74 @@ constexpr long long kMaxSurfacePixels = 1LL << 28;
   raise(7, "Out of memory");
 }
 
-std::vector<u32> allocatePixels(int w, int h, u32 fill) {
+PixelStore allocatePixels(int w, int h, u32 fill, const std::shared_ptr<PixelMemory>& memory) {
   long long n = static_cast<long long>(w) * h;
   if (n > kMaxSurfacePixels) outOfMemory();
-  try {
-    return std::vector<u32>(static_cast<size_t>(n), fill);
-  } catch (const std::bad_alloc&) {
-    outOfMemory();
-  }
+  return PixelStore(static_cast<size_t>(n), fill, memory);
 }
 
 }  // namespace
+
+PixelStore::PixelStore(std::size_t n, u32 fill, const std::shared_ptr<PixelMemory>& memory) {
+  if (n == 0) return;
+  if (memory) {
+    if (u32* p = memory->allocate(n)) {
+      px_ = p;
+      n_ = n;
+      memory_ = memory;
+      std::fill(px_, px_ + n_, fill);
+      return;
+    }
+  }
+  try {
+    heap_.assign(n, fill);
+  } catch (const std::bad_alloc&) {
+    outOfMemory();
+  }
+  px_ = heap_.data();
+  n_ = n;
+}
+
+PixelStore::PixelStore(const PixelStore& o) : heap_(o.px_, o.px_ + o.n_), n_(o.n_) {
+  px_ = heap_.data();
+}
+
+PixelStore& PixelStore::operator=(const PixelStore& o) {
+  if (this != &o) *this = PixelStore(o);
+  return *this;
+}
+
+PixelStore::PixelStore(PixelStore&& o) noexcept
+    : heap_(std::move(o.heap_)), px_(o.px_), n_(o.n_), memory_(std::move(o.memory_)) {
+  o.px_ = nullptr;
+  o.n_ = 0;
+  o.memory_.reset();
+}
+
+PixelStore& PixelStore::operator=(PixelStore&& o) noexcept {
+  if (this != &o) {
+    reset();
+    heap_ = std::move(o.heap_);
+    px_ = o.px_;
+    n_ = o.n_;
+    memory_ = std::move(o.memory_);
+    o.px_ = nullptr;
+    o.n_ = 0;
+    o.memory_.reset();
+  }
+  return *this;
+}
+
+void PixelStore::reset() noexcept {
+  if (memory_) {
+    memory_->free(px_);
+    memory_.reset();
+  }
+  heap_.clear();
+  heap_.shrink_to_fit();
+  px_ = nullptr;
+  n_ = 0;
+}
 
 // Nearest neighbour: the source pixel under the centre of target pixel t, when n source pixels
 // are stretched over m.
@@ -193,7 +250,7 @@ ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
 void Surface::resize(int w, int h, u32 fill) {
   w = std::max(0, w);
   h = std::max(0, h);
-  px_ = allocatePixels(w, h, fill);
+  px_ = allocatePixels(w, h, fill, memory_);
   w_ = w;
   h_ = h;
 }
@@ -202,7 +259,7 @@ void Surface::setSize(int w, int h, u32 fill) {
   w = std::max(0, w);
   h = std::max(0, h);
   if (w == w_ && h == h_) return;
-  std::vector<u32> px = allocatePixels(w, h, fill);
+  PixelStore px = allocatePixels(w, h, fill, memory_);
   int cw = std::min(w, w_), ch = std::min(h, h_);
   for (int y = 0; y < ch; ++y) {
     std::memcpy(px.data() + static_cast<size_t>(y) * static_cast<size_t>(w), row(y),
@@ -215,12 +272,19 @@ void Surface::setSize(int w, int h, u32 fill) {
 
 void Surface::release() {
   w_ = h_ = 0;
-  px_.clear();
-  px_.shrink_to_fit();
+  px_ = PixelStore();
+}
+
+void Surface::keepPixelsIn(std::shared_ptr<PixelMemory> memory) {
+  memory_ = std::move(memory);
+  if (px_.size() == 0 || px_.memory() == memory_.get()) return;
+  PixelStore px = allocatePixels(w_, h_, 0, memory_);
+  std::memcpy(px.data(), px_.data(), px_.size() * sizeof(u32));
+  px_ = std::move(px);
 }
 
 void Surface::fill(u32 rgb) {
-  std::fill(px_.begin(), px_.end(), rgb);
+  std::fill(px_.data(), px_.data() + px_.size(), rgb);
   touched(bounds());
 }
 

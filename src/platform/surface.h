@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -84,6 +85,45 @@ class ScaledSprite {
   std::vector<std::uint32_t> pixels_;
 };
 
+// Memory for pixels other than the heap: memory a platform can show without copying it first
+// (shared with the display server).
+class PixelMemory {
+ public:
+  virtual ~PixelMemory() = default;
+  // Room for n pixels, or null when there is none (the pixels then go to the heap).
+  virtual u32* allocate(std::size_t n) = 0;
+  // Gives back what allocate gave.
+  virtual void free(u32* p) = 0;
+};
+
+// A surface's pixels: on the heap, or in a PixelMemory.
+class PixelStore {
+ public:
+  PixelStore() = default;
+  // n pixels of `fill`, in `memory` when it has room. Out of memory is failure 7.
+  PixelStore(std::size_t n, u32 fill, const std::shared_ptr<PixelMemory>& memory);
+  ~PixelStore() { reset(); }
+  // A copy lives on the heap: shared memory belongs to one picture.
+  PixelStore(const PixelStore& o);
+  PixelStore& operator=(const PixelStore& o);
+  PixelStore(PixelStore&& o) noexcept;
+  PixelStore& operator=(PixelStore&& o) noexcept;
+
+  u32* data() { return px_; }
+  const u32* data() const { return px_; }
+  std::size_t size() const { return n_; }
+  // The memory the pixels are in; null for the heap.
+  const PixelMemory* memory() const { return memory_.get(); }
+
+ private:
+  void reset() noexcept;
+
+  std::vector<u32> heap_;
+  u32* px_ = nullptr;  // heap_'s or memory_'s
+  std::size_t n_ = 0;
+  std::shared_ptr<PixelMemory> memory_;  // set while px_ is from there
+};
+
 class Surface {
  public:
   Surface() = default;
@@ -96,6 +136,11 @@ class Surface {
   void setSize(int w, int h, u32 fill = 0);
   // Leaves the surface without a picture (0 × 0).
   void release();
+  // Keeps the pixels in `memory` from now on, wherever it has room (null: the heap). The
+  // picture stays as it is.
+  void keepPixelsIn(std::shared_ptr<PixelMemory> memory);
+  // Where the pixels are: the memory given to keepPixelsIn, or null for the heap.
+  const PixelMemory* pixelMemory() const { return px_.memory(); }
 
   int width() const { return w_; }
   int height() const { return h_; }
@@ -110,7 +155,7 @@ class Surface {
   void set(int x, int y, u32 rgb) { row(y)[x] = rgb; }
   Rect bounds() const { return Rect{0, 0, w_, h_}; }
   // Bytes held for pixels.
-  std::size_t bytes() const { return px_.capacity() * sizeof(u32); }
+  std::size_t bytes() const { return px_.size() * sizeof(u32); }
 
   // While a region is attached, every drawing operation below adds the rectangle it touched.
   // Pixels written another way (text from the platform) are added with markDirty.
@@ -151,7 +196,8 @@ class Surface {
   }
 
   int w_ = 0, h_ = 0;
-  std::vector<u32> px_;
+  PixelStore px_;
+  std::shared_ptr<PixelMemory> memory_;
   DirtyRegion* dirty_ = nullptr;
 };
 
