@@ -77,6 +77,7 @@ void frmMain::Form_Resize() {
   g([this] { Hintergrund(); });
   g([this, &os] {
     SizeF c = os.clientSize(*this);
+    window_.keepPixelsIn(os.windowMemory(*this));
     window_.setSize(roundI32(c.width), roundI32(c.height));
     if (window_.width() != picBG.width() || window_.height() != picBG.height()) window_.fill(0);
     window_.copyRect(picBG, window_.bounds());

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@ namespace ps {
 class Form;
 class Control;
 class Surface;
+class PixelMemory;
 
 // A native window handle as the command line and the Win32 calls carry it.
 using Hwnd = std::int32_t;
@@ -95,6 +97,9 @@ class Windowing {
   void present(Form& form, const Surface& surface, const Rect& dirty) {
     present(form, surface, std::span<const Rect>(&dirty, 1));
   }
+  // Memory the window surface may keep its pixels in so that presenting it needs no copy;
+  // null (the heap) where the window has none.
+  virtual std::shared_ptr<PixelMemory> windowMemory(Form&) { return nullptr; }
   // The application-wide mouse-pointer shape goes back to the default.
   virtual void resetMousePointer() = 0;
   // No window keeps the process alive any more: leave the event loop.

@@ -55,38 +55,52 @@ class XWindowFixture : public ::testing::Test {
     return s;
   }
 
+  // Forty frames of new pixels everywhere, each shown by a few rectangles (some reaching
+  // beyond the edges): the window must change inside them alone.
+  void showsRectanglesExactly(ShmPresenter& presenter, Surface& frame) {
+    std::mt19937 rnd(7);
+    Surface expected = screen(window_, kW, kH);
+    for (int n = 0; n < 40; ++n) {
+      for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) frame.set(x, y, rnd() & 0xFFFFFF);
+      }
+      std::vector<Rect> rects;
+      for (int k = static_cast<int>(rnd() % 5); k >= 0; --k) {
+        int x = static_cast<int>(rnd() % (kW + 40)) - 20,
+            y = static_cast<int>(rnd() % (kH + 40)) - 20;
+        rects.push_back(
+            Rect{x, y, x + static_cast<int>(rnd() % 90), y + static_cast<int>(rnd() % 60)});
+      }
+      ASSERT_TRUE(presenter.present(frame, rects));
+      for (const Rect& r : rects) expected.copyRect(frame, r);
+      Surface shown = screen(window_, kW, kH);
+      for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+          ASSERT_EQ(shown.at(x, y), expected.at(x, y)) << "frame " << n << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+
   static constexpr int kW = 300, kH = 200;
   xcb_connection_t* c_ = nullptr;
   xcb_screen_t* screen_ = nullptr;
   XWindow window_ = 0;
 };
 
+// Both ways: a surface on the heap is copied into shared memory first, one kept in the
+// presenter's memory is shown from its own pixels.
 TEST_F(XWindowFixture, EveryFrameShowsTheSurfaceInsideItsRectanglesAndNothingElse) {
-  auto presenter = ShmPresenter::open(window_);
-  ASSERT_NE(presenter, nullptr) << "Xvfb offers MIT-SHM and a 24-bit true-colour visual";
-  std::mt19937 rnd(7);
-  Surface frame(kW, kH, 0);
-  Surface expected(kW, kH, 0x123456);
-  for (int n = 0; n < 40; ++n) {
-    // New pixels everywhere, but only some rectangles shown; some reach beyond the edges.
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) frame.set(x, y, rnd() & 0xFFFFFF);
+  for (bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "surface in shared memory" : "surface on the heap");
+    auto presenter = ShmPresenter::open(window_);
+    ASSERT_NE(presenter, nullptr) << "Xvfb offers MIT-SHM and a 24-bit true-colour visual";
+    Surface frame(kW, kH, 0);
+    if (shared) {
+      frame.keepPixelsIn(presenter);
+      ASSERT_EQ(frame.pixelMemory(), presenter.get());
     }
-    std::vector<Rect> rects;
-    for (int k = static_cast<int>(rnd() % 5); k >= 0; --k) {
-      int x = static_cast<int>(rnd() % (kW + 40)) - 20,
-          y = static_cast<int>(rnd() % (kH + 40)) - 20;
-      rects.push_back(
-          Rect{x, y, x + static_cast<int>(rnd() % 90), y + static_cast<int>(rnd() % 60)});
-    }
-    ASSERT_TRUE(presenter->present(frame, rects));
-    for (const Rect& r : rects) expected.copyRect(frame, r);
-    Surface shown = screen(window_, kW, kH);
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        ASSERT_EQ(shown.at(x, y), expected.at(x, y)) << "frame " << n << " at " << x << "," << y;
-      }
-    }
+    showsRectanglesExactly(*presenter, frame);
   }
 }
 
@@ -111,12 +125,25 @@ TEST_F(XWindowFixture, AWindowThatWentAwayIsRefusedWithoutWaiting) {
   Surface s(64, 64, 0xABCDEF);
   const std::vector<Rect> all{Rect{0, 0, 64, 64}};
   ASSERT_TRUE(presenter->present(s, all));
+  // A surface in the presenter's memory is shown without waiting for the server: the failure
+  // may take a few more frames to be seen, but it is seen.
+  Surface kept(64, 64, 0x123456);
+  kept.keepPixelsIn(presenter);
+  ASSERT_TRUE(presenter->present(kept, all));
   xcb_destroy_window(c_, other);
   std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
   // The put into the missing window fails; at the latest the next frame says so.
   bool refused = !presenter->present(s, all);
   if (!refused) refused = !presenter->present(s, all);
   EXPECT_TRUE(refused);
+  int frames = 0;
+  while (frames < 100 && presenter->present(kept, all)) ++frames;
+  EXPECT_LT(frames, 100);
+  // Its pixels stay the surface's own after the presenter is gone.
+  presenter.reset();
+  kept.set(5, 5, 0xFEDCBA);
+  EXPECT_EQ(kept.at(5, 5), 0xFEDCBAu);
+  EXPECT_EQ(kept.at(6, 6), 0x123456u);
   EXPECT_EQ(ShmPresenter::open(other), nullptr);
 }
 

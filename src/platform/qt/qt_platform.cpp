@@ -55,7 +55,7 @@ struct QtPlatform::Window {
   bool fullScreen = false;  // the running mode on the user's display
   bool hackWindow = false;  // the running mode inside XScreenSaver's window
   QEventLoop* modal = nullptr;
-  std::unique_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
+  std::shared_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
   bool presenterTried = false;
   TileRegion tiles;  // a frame's rectangles gathered for Qt's repaint
 };
@@ -328,20 +328,33 @@ void QtPlatform::applyTimer(Window& w) {
   }
 }
 
+ShmPresenter* QtPlatform::presenter(Window& w) {
+  FormWindow* fw = w.widget.get();
+  // Once the native window is there: the first layout pass runs as it is being shown.
+  if ((w.fullScreen || w.hackWindow) && fw->testAttribute(Qt::WA_WState_Created) &&
+      !w.presenterTried) {
+    w.presenterTried = true;
+    const char* way = std::getenv("PETALSTREAM_PRESENT");
+    if (way == nullptr || std::strcmp(way, "qt") != 0) {
+      w.presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
+    }
+  }
+  return w.presenter.get();
+}
+
+std::shared_ptr<PixelMemory> QtPlatform::windowMemory(Form& form) {
+  Window* w = find(form);
+  if (w == nullptr || presenter(*w) == nullptr) return nullptr;
+  return w->presenter;
+}
+
 void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rect> dirty) {
   Window* w = find(form);
   if (w == nullptr) return;
   FormWindow* fw = w->widget.get();
   // Paint events (an exposure, a new size) show the surface from now on.
   fw->setSurface(&surface);
-  if ((w->fullScreen || w->hackWindow) && fw->isVisible() && !w->presenterTried) {
-    w->presenterTried = true;
-    const char* way = std::getenv("PETALSTREAM_PRESENT");
-    if (way == nullptr || std::strcmp(way, "qt") != 0) {
-      w->presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
-    }
-  }
-  if (w->presenter) {
+  if (presenter(*w)) {
     if (w->presenter->present(surface, dirty)) return;
     w->presenter.reset();
     fw->update();  // what the failed frame may have missed

@@ -18,6 +18,7 @@ class QTimer;
 namespace ps::qt {
 
 class FormWindow;
+class ShmPresenter;
 
 class QtPlatform : public Platform {
  public:
@@ -49,6 +50,7 @@ class QtPlatform : public Platform {
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
   void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;
+  std::shared_ptr<PixelMemory> windowMemory(Form& form) override;
   void resetMousePointer() override;
   void quit() override;
   i32 GetClientRect(Hwnd hwnd, Rect& rect) override;
@@ -104,6 +106,8 @@ class QtPlatform : public Platform {
  private:
   struct Window;
   Window* find(Hwnd h);
+  // The running mode's way past Qt, opened on first use; null where there is none.
+  ShmPresenter* presenter(Window& w);
   Window* find(const Form& f) const;
   void applyTimer(Window& w);
   void showFullScreen(Window& w);

@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -57,7 +58,7 @@ bool takesOurPixels(xcb_connection_t* c, XWindow window, std::uint8_t& depth) {
 
 }  // namespace
 
-std::unique_ptr<ShmPresenter> ShmPresenter::open(XWindow window) {
+std::shared_ptr<ShmPresenter> ShmPresenter::open(XWindow window) {
   if (window == 0) return nullptr;
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
   if (c == nullptr || xcb_connection_has_error(c)) {
@@ -71,7 +72,7 @@ std::unique_ptr<ShmPresenter> ShmPresenter::open(XWindow window) {
     xcb_disconnect(c);
     return nullptr;
   }
-  auto p = std::unique_ptr<ShmPresenter>(
+  auto p = std::shared_ptr<ShmPresenter>(
       new ShmPresenter(c, window, depth, ext->first_event + XCB_SHM_COMPLETION));
   p->gc_ = xcb_generate_id(c);
   const std::uint32_t noExposures = 0;
@@ -91,53 +92,89 @@ ShmPresenter::ShmPresenter(xcb_connection_t* c, XWindow window, std::uint8_t dep
 
 ShmPresenter::~ShmPresenter() {
   release();
+  // Surfaces hold on to us while they keep pixels here; none are left.
+  for (Segment& s : given_) detach(s);
   if (gc_ != 0) xcb_free_gc(c_, gc_);
   xcb_disconnect(c_);
 }
 
-void ShmPresenter::release() {
-  if (segment_ != 0) {
-    awaitCompletion();
-    xcb_shm_detach(c_, segment_);
-    xcb_flush(c_);
-    segment_ = 0;
+bool ShmPresenter::attach(std::size_t n, Segment& out) {
+  if (n == 0 || n > SIZE_MAX / 4) return false;
+  const int id = shmget(IPC_PRIVATE, n * 4, IPC_CREAT | 0600);
+  if (id < 0) return false;
+  void* m = shmat(id, nullptr, 0);
+  if (m == reinterpret_cast<void*>(-1)) {
+    shmctl(id, IPC_RMID, nullptr);
+    return false;
   }
-  if (memory_ != nullptr) shmdt(memory_);
-  if (shmId_ >= 0) shmctl(shmId_, IPC_RMID, nullptr);
-  memory_ = nullptr;
-  shmId_ = -1;
+  const std::uint32_t segment = xcb_generate_id(c_);
+  xcb_generic_error_t* e =
+      xcb_request_check(c_, xcb_shm_attach_checked(c_, segment, static_cast<std::uint32_t>(id), 0));
+  // Attached (or refused): the segment goes when the last of us lets go of it.
+  shmctl(id, IPC_RMID, nullptr);
+  if (e != nullptr || xcb_connection_has_error(c_)) {
+    std::free(e);
+    shmdt(m);
+    return false;
+  }
+  out = Segment{static_cast<std::uint32_t*>(m), segment, n};
+  return true;
+}
+
+void ShmPresenter::detach(Segment& s) {
+  if (s.memory == nullptr) return;
+  // The server carries out requests in order: puts already sent read the segment first.
+  xcb_shm_detach(c_, s.id);
+  xcb_flush(c_);
+  shmdt(s.memory);
+  s = Segment{};
+}
+
+std::uint32_t* ShmPresenter::allocate(std::size_t n) {
+  Segment s;
+  if (!attach(n, s)) return nullptr;
+  given_.push_back(s);
+  return s.memory;
+}
+
+void ShmPresenter::free(std::uint32_t* p) {
+  for (auto it = given_.begin(); it != given_.end(); ++it) {
+    if (it->memory != p) continue;
+    detach(*it);
+    given_.erase(it);
+    return;
+  }
+}
+
+void ShmPresenter::release() {
+  if (copy_.memory != nullptr) {
+    awaitCompletion();
+    detach(copy_);
+  }
   w_ = h_ = 0;
 }
 
 bool ShmPresenter::resize(int w, int h) {
   release();
   if (w <= 0 || h <= 0) return true;
-  if (w > 0xFFFF || h > 0xFFFF) return false;  // beyond what a request can address
-  const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
-  shmId_ = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-  if (shmId_ < 0) return false;
-  void* m = shmat(shmId_, nullptr, 0);
-  if (m == reinterpret_cast<void*>(-1)) {
-    shmctl(shmId_, IPC_RMID, nullptr);
-    shmId_ = -1;
-    return false;
-  }
-  memory_ = static_cast<std::uint32_t*>(m);
-  segment_ = xcb_generate_id(c_);
-  xcb_generic_error_t* e = xcb_request_check(
-      c_, xcb_shm_attach_checked(c_, segment_, static_cast<std::uint32_t>(shmId_), 0));
-  // Attached (or refused): the segment goes when the last of us lets go of it.
-  shmctl(shmId_, IPC_RMID, nullptr);
-  shmId_ = -1;
-  if (e != nullptr) {
-    std::free(e);
-    segment_ = 0;
-    release();
-    return false;
-  }
+  if (!attach(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), copy_)) return false;
   w_ = w;
   h_ = h;
   return true;
+}
+
+bool ShmPresenter::drainEvents() {
+  while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
+    const std::uint8_t type = ev->response_type & 0x7F;
+    std::free(ev);
+    if (type == completion_) pending_ = false;
+    if (type == 0) {
+      // An error: the put failed (the window went away), no completion follows.
+      pending_ = false;
+      return false;
+    }
+  }
+  return !xcb_connection_has_error(c_);
 }
 
 bool ShmPresenter::awaitCompletion() {
@@ -145,18 +182,9 @@ bool ShmPresenter::awaitCompletion() {
   // frame; a server that does not answer within a second is not waited for any longer.
   const int fd = xcb_get_file_descriptor(c_);
   for (int waited = 0; pending_;) {
-    while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
-      const std::uint8_t type = ev->response_type & 0x7F;
-      std::free(ev);
-      if (type == completion_) pending_ = false;
-      if (type == 0) {
-        // An error: the put failed (the window went away), no completion follows.
-        pending_ = false;
-        return false;
-      }
-    }
+    if (!drainEvents()) return false;
     if (!pending_) break;
-    if (xcb_connection_has_error(c_) || waited >= 1000) {
+    if (waited >= 1000) {
       pending_ = false;
       return false;
     }
@@ -167,14 +195,38 @@ bool ShmPresenter::awaitCompletion() {
   return !xcb_connection_has_error(c_);
 }
 
+void ShmPresenter::put(const Segment& from, int w, int h, const Rect& r, bool notify) {
+  xcb_shm_put_image(c_, window_, gc_, static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h),
+                    static_cast<std::uint16_t>(r.left), static_cast<std::uint16_t>(r.top),
+                    static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height()),
+                    static_cast<std::int16_t>(r.left), static_cast<std::int16_t>(r.top), depth_,
+                    XCB_IMAGE_FORMAT_Z_PIXMAP, notify ? 1 : 0, from.id, 0);
+}
+
 bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) {
-  if (!awaitCompletion()) return false;
-  if ((surface.width() != w_ || surface.height() != h_) &&
-      !resize(surface.width(), surface.height())) {
-    return false;
-  }
-  if (memory_ == nullptr) return true;
+  const int w = surface.width(), h = surface.height();
+  if (w > 0xFFFF || h > 0xFFFF) return false;  // beyond what a request can address
   const Rect whole = surface.bounds();
+  const Segment* own = nullptr;
+  if (surface.pixelMemory() == this) {
+    for (const Segment& s : given_) {
+      if (s.memory == surface.data() && s.n == static_cast<std::size_t>(w) * h) own = &s;
+    }
+  }
+  if (own != nullptr) {
+    // Nothing to wait for; a failed put shows as an error among the events, looked for now
+    // and then rather than a read from the server every frame.
+    if ((++presents_ & 15) == 0 && !drainEvents()) return false;
+    for (const Rect& rect : rects) {
+      const Rect r = intersect(rect, whole);
+      if (!r.empty()) put(*own, w, h, r, false);
+    }
+    xcb_flush(c_);
+    return !xcb_connection_has_error(c_);
+  }
+  if (!awaitCompletion()) return false;
+  if ((w != w_ || h != h_) && !resize(w, h)) return false;
+  if (copy_.memory == nullptr) return true;
   std::size_t last = rects.size();
   for (std::size_t i = rects.size(); i > 0; --i) {
     if (!intersect(rects[i - 1], whole).empty()) {
@@ -187,15 +239,11 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) 
     const Rect r = intersect(rects[i], whole);
     if (r.empty()) continue;
     for (int y = r.top; y < r.bottom; ++y) {
-      std::memcpy(memory_ + static_cast<std::size_t>(y) * static_cast<std::size_t>(w_) + r.left,
-                  surface.row(y) + r.left, static_cast<std::size_t>(r.width()) * 4);
+      std::memcpy(
+          copy_.memory + static_cast<std::size_t>(y) * static_cast<std::size_t>(w_) + r.left,
+          surface.row(y) + r.left, static_cast<std::size_t>(r.width()) * 4);
     }
-    xcb_shm_put_image(c_, window_, gc_, static_cast<std::uint16_t>(w_),
-                      static_cast<std::uint16_t>(h_), static_cast<std::uint16_t>(r.left),
-                      static_cast<std::uint16_t>(r.top), static_cast<std::uint16_t>(r.width()),
-                      static_cast<std::uint16_t>(r.height()), static_cast<std::int16_t>(r.left),
-                      static_cast<std::int16_t>(r.top), depth_, XCB_IMAGE_FORMAT_Z_PIXMAP,
-                      i == last ? 1 : 0, segment_, 0);
+    put(copy_, w_, h_, r, i == last);
   }
   pending_ = true;
   xcb_flush(c_);
