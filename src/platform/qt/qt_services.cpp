@@ -44,6 +44,7 @@ struct FontCache {
   Font font;
   QFont qfont;
   std::unique_ptr<QFontMetrics> metrics;
+  int height = 0;  // asked every tick, and Qt works it out afresh each time
   bool ready = false;
 };
 const FontCache& cached(const Font& font) {
@@ -52,6 +53,7 @@ const FontCache& cached(const Font& font) {
     c.font = font;
     c.qfont = toQFont(font);
     c.metrics = std::make_unique<QFontMetrics>(c.qfont);
+    c.height = c.metrics->height();
     c.ready = true;
   }
   return c;
@@ -116,7 +118,7 @@ int QtPlatform::textWidth(const Font& font, std::string_view text) {
 }
 
 int QtPlatform::textHeight(const Font& font, std::string_view) {
-  return cached(font).metrics->height();
+  return cached(font).height;
 }
 
 void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
