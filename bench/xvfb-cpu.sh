@@ -2,15 +2,22 @@
 # CPU time per second of running, at 1920x1080 under Xvfb, of the screensaver and of the X
 # server that shows it, beside two hacks of XScreenSaver run with -root on the same server.
 #
-#   bash bench/xvfb-cpu.sh [BUILD_DIR] [SECONDS]     (defaults: build/linux, 20)
+#   bash bench/xvfb-cpu.sh [BUILD_DIR] [SECONDS] [ROUNDS]   (defaults: build/linux, 20, 3)
 #
 # Each program runs alone on a fresh server with default settings (an empty configuration);
-# after 3 s of warming up, utime + stime are read from /proc/PID/stat at the start and the end
-# of the measured span. Prints one line per program: its own CPU share and the server's.
+# after 3 s of warming up, the CPU time of every thread of the program and of the server is read
+# at the start and the end of the measured span. The rounds take the programs in turn, so that
+# what the machine does meanwhile falls on all of them alike. Prints one line per run and, with
+# more than one round, the median of each program's runs.
+#
+# The times are the scheduler's exact run times (/proc/PID/task/*/schedstat). The tick counts of
+# /proc/PID/stat are samples taken 100 times a second: for a program that runs half a
+# millisecond fifty times a second they are off by a tenth in a 30 s span.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build/linux}
 SPAN=${2:-20}
+ROUNDS=${3:-3}
 HACKS=${HACKS:-"/usr/libexec/xscreensaver/popsquares /usr/libexec/xscreensaver/swirl"}
 BIN="$BUILD/petalstream"
 [ -x "$BIN" ] || { echo "xvfb-cpu.sh: $BIN is not built" >&2; exit 1; }
@@ -31,10 +38,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# CPU nanoseconds of all threads of a process; clock ticks turned into nanoseconds where the
+# kernel keeps no scheduler times.
 HZ=$(getconf CLK_TCK)
+cpu_ns() {
+  if [ -r "/proc/$1/schedstat" ]; then
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}'
+  else
+    awk -v hz="$HZ" '{printf "%.0f", ($14 + $15) * 1e9 / hz}' "/proc/$1/stat" 2>/dev/null || echo 0
+  fi
+}
 
-# measure LABEL COMMAND...: prints "LABEL  program N%  server M%".
+# measure LABEL COMMAND...: prints "LABEL  program N%  X server M%" and keeps the figures.
+declare -A RESULTS
 measure() {
   local label=$1
   shift
@@ -56,25 +72,50 @@ measure() {
     return
   fi
   local p0 x0 p1 x1 t0 t1
-  t0=$(date +%s.%N) p0=$(ticks "$ppid") x0=$(ticks "$xpid")
+  t0=$(date +%s.%N) p0=$(cpu_ns "$ppid") x0=$(cpu_ns "$xpid")
   sleep "$SPAN"
-  t1=$(date +%s.%N) p1=$(ticks "$ppid") x1=$(ticks "$xpid")
+  t1=$(date +%s.%N) p1=$(cpu_ns "$ppid") x1=$(cpu_ns "$xpid")
   kill "$ppid" 2>/dev/null
   wait "$ppid" 2>/dev/null
   kill "$xpid"
   wait "$xpid" 2>/dev/null
-  awk -v l="$label" -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v hz="$HZ" -v t0="$t0" -v t1="$t1" \
-    'BEGIN {s = t1 - t0; printf "%-34s program %5.1f%%   X server %5.1f%%   (%.1f s)\n",
-            l, 100 * p / hz / s, 100 * x / hz / s, s}'
+  local line
+  line=$(awk -v p=$((p1 - p0)) -v x=$((x1 - x0)) -v t0="$t0" -v t1="$t1" \
+    'BEGIN {s = t1 - t0; printf "%.2f %.2f %.1f", p / s / 1e7, x / s / 1e7, s}')
+  set -- $line
+  printf "%-34s program %5.2f%%   X server %5.2f%%   (%s s)\n" "$label" "$1" "$2" "$3"
+  RESULTS[$label]+="$1 $2,"
 }
 
-echo "CPU time per second of running, 1920x1080, Xvfb, ${SPAN} s each ($(nproc) cores):"
-measure "petalstream /S (full screen)" "$BIN" /S
-measure "petalstream --root" "$BIN" --root
+median() {
+  grep . | sort -g | awk '{v[NR] = $1} END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'
+}
+
+LABELS=("petalstream /S (full screen)" "petalstream --root")
+COMMANDS=("$BIN /S" "$BIN --root")
 for h in $HACKS; do
   if [ -x "$h" ]; then
-    measure "$(basename "$h") -root" "$h" -root
+    LABELS+=("$(basename "$h") -root")
+    COMMANDS+=("$h -root")
   else
     echo "$(basename "$h"): not installed (xscreensaver-data)"
   fi
 done
+
+echo "CPU time per second of running, 1920x1080, Xvfb, ${SPAN} s each, $ROUNDS round(s) ($(nproc) cores):"
+for round in $(seq "$ROUNDS"); do
+  for k in "${!LABELS[@]}"; do
+    # shellcheck disable=SC2086
+    measure "${LABELS[$k]}" ${COMMANDS[$k]}
+  done
+done
+if [ "$ROUNDS" -gt 1 ]; then
+  echo "Medians:"
+  for label in "${LABELS[@]}"; do
+    runs=${RESULTS[$label]:-}
+    [ -n "$runs" ] || continue
+    p=$(echo "$runs" | tr ',' '\n' | awk '{print $1}' | median)
+    x=$(echo "$runs" | tr ',' '\n' | awk '{print $2}' | median)
+    printf "%-34s program %5.2f%%   X server %5.2f%%\n" "$label" "$p" "$x"
+  done
+fi
