@@ -344,8 +344,15 @@ TEST(Windows, TheSettingsDialogHasItsDesign) {
   EXPECT_EQ(win->windowTitle(), "Petal Stream Screensaver  ---  Settings / Einstellungen...");
   EXPECT_EQ(win->widgetOf(c.cmdOK)->geometry(), QRect(296, 232, 80, 65));
   EXPECT_EQ(win->widgetOf(c.vscTime)->geometry(), QRect(112, 120, 17, 17));
-  // The user's click on Random frees the background options.
+  // The user's click on Random frees the background options. Disabled, their captions still
+  // show, greyed: dark pixels right of the round indicator.
   EXPECT_FALSE(win->widgetOf(c.optBack(2))->isEnabled());
+  QImage caption = win->widgetOf(c.optBack(2))->grab().toImage();
+  int inked = 0;
+  for (int y = 0; y < caption.height(); ++y) {
+    for (int x = 20; x < caption.width(); ++x) inked += qGray(caption.pixel(x, y)) < 150;
+  }
+  EXPECT_GT(inked, 20) << "the caption \"Green / Grün\" is not to be seen";
   qobject_cast<QAbstractButton*>(win->widgetOf(c.chkRandom))->click();
   EXPECT_TRUE(win->widgetOf(c.optBack(2))->isEnabled());
   qobject_cast<QAbstractButton*>(win->widgetOf(c.optBack(2)))->click();

@@ -22,6 +22,9 @@ namespace ps::qt {
 
 namespace {
 
+// The text colour of disabled controls on Windows (the system colour GrayText).
+constexpr u32 kGrayText = 0x808080;
+
 // Labels and images take clicks too (the home-page line is a label).
 class ClickableLabel : public QLabel {
  public:
@@ -202,12 +205,14 @@ void FormWindow::syncControl(const Control& c) {
   w->setGeometry(px(c.left()), px(c.top()), px(c.width()), px(c.height()));
   w->setEnabled(c.enabled());
   w->setFont(toQFont(c.font()));
-  // The colours of an enabled control; a disabled one keeps the style's greyed look.
+  // The colours of an enabled control. A disabled one's text is the grey Windows gives it: the
+  // style's own grey is that of the dialog's face and would hide the caption.
   QPalette pal = w->palette();
-  for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
-    for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+  for (QPalette::ColorRole r : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
       pal.setColor(g, r, toQColor(c.foreColor()));
     }
+    pal.setColor(QPalette::Disabled, r, toQColor(kGrayText));
   }
   pal.setColor(QPalette::Window, toQColor(c.backColor()));
   if (c.kind() == ControlKind::Label || c.kind() == ControlKind::Image) {
