@@ -5,6 +5,10 @@
 source "$(dirname "$0")/common.bash"
 start_x 1024x768
 
+# A blue background: at random it may be the desktop, whose snapshot holds the host's own white.
+mkdir -p "$XDG_CONFIG_HOME/PetalStream"
+printf '[Settings]\nBackground=1\n' >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini"
+
 # host W H NAME: a foreign window (xev's, structure events only); id in $HOST.
 host() {
   xev -event structure -geometry "$1x$2+30+30" -name "$3" >"$WORK/$3.log" 2>&1 &
