@@ -92,7 +92,8 @@ ShmPresenter::ShmPresenter(xcb_connection_t* c, XWindow window, std::uint8_t dep
 
 ShmPresenter::~ShmPresenter() {
   release();
-  // Surfaces hold on to us while they keep pixels here; none are left.
+  // Surfaces hold on to us while they keep pixels here, so none should be left; a segment
+  // that is goes with the connection all the same.
   for (Segment& s : given_) detach(s);
   if (gc_ != 0) xcb_free_gc(c_, gc_);
   xcb_disconnect(c_);
