@@ -52,11 +52,8 @@ PixelStore& PixelStore::operator=(const PixelStore& o) {
   return *this;
 }
 
-PixelStore::PixelStore(PixelStore&& o) noexcept
-    : heap_(std::move(o.heap_)), px_(o.px_), n_(o.n_), memory_(std::move(o.memory_)) {
-  o.px_ = nullptr;
-  o.n_ = 0;
-  o.memory_.reset();
+PixelStore::PixelStore(PixelStore&& o) noexcept {
+  *this = std::move(o);
 }
 
 PixelStore& PixelStore::operator=(PixelStore&& o) noexcept {
