@@ -153,4 +153,18 @@ inline i32 failureOf(const std::function<void()>& f) {
   return 0;
 }
 
+// The C library's locale set to German (a decimal comma) while it lives, as Qt sets it to the
+// user's; `active` is false when the system has no such locale.
+class GermanLocale {
+ public:
+  GermanLocale();
+  ~GermanLocale();
+  GermanLocale(const GermanLocale&) = delete;
+  GermanLocale& operator=(const GermanLocale&) = delete;
+  bool active = false;
+
+ private:
+  std::string previous_;
+};
+
 }  // namespace ps::fake
