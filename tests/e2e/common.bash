@@ -11,7 +11,9 @@ export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" HOME="$WORK/h
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME" "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$WORK/runtime"
+# The locale: C.UTF-8 unless the script set E2E_LOCALE before sourcing this file.
+E2E_LOCALE=${E2E_LOCALE:-C.UTF-8}
+export LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE XDG_RUNTIME_DIR="$WORK/runtime"
 PIDS=()
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -22,6 +24,9 @@ for tool in Xvfb xdotool xwininfo convert import; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
 done
 [ -x "$BIN" ] || fail "$BIN is not built"
+# locale -a spells UTF-8 as utf8.
+locale -a 2>/dev/null | grep -qixF "$(sed 's/UTF-8$/utf8/I' <<<"$E2E_LOCALE")" ||
+  skip "no locale $E2E_LOCALE (scripts/install-deps.sh generates de_DE.UTF-8)"
 
 cleanup() {
   local pid
