@@ -27,6 +27,8 @@ packages=(
   procps util-linux coreutils
   # the German locale (a decimal comma) that the tests run the program under
   locales
+  # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland
+  qt6-wayland weston xwayland
 )
 
 # The tests' German locale, made from the locales package's sources (Debian ships none made).

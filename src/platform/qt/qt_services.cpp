@@ -366,9 +366,9 @@ void QtPlatform::exitProcess(int code) {
   for (auto& [app, s] : stores_) s->sync();
   releaseInput();
   restorePointer();
-  if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-    xcb_flush(x11->connection());
-  }
+  // Platforms other than xcb may answer for X11 without a connection (offscreen does).
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (xcb_connection_t* c = x11 != nullptr ? x11->connection() : nullptr) xcb_flush(c);
   std::fflush(nullptr);
   std::_Exit(code);
 }
