@@ -22,6 +22,7 @@
 #include "platform/pictures.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/launch.h"
+#include "platform/qt/qpa.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/surface.h"
 
@@ -84,6 +85,30 @@ TEST(Launch, WindowIdsThatNameNoWindowAreRefused) {
   EXPECT_FALSE(interpretLaunch({"-window-id", "-5"}, nullptr).error.empty());
   EXPECT_FALSE(interpretLaunch({"-window-id", "0x40000000"}, nullptr).error.empty());
   EXPECT_FALSE(interpretLaunch({"-root"}, "junk").error.empty());
+}
+
+TEST(Launch, QtsPlatformOptionsGoToTheEnvironmentNotTheSwitches) {
+  auto variable = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr ? std::string(v) : std::string();
+  };
+  const std::string display = variable("DISPLAY"), qpa = variable("QT_QPA_PLATFORM");
+  std::vector<std::string> args{"-display", ":7", "/S", "--platform", "wayland;xcb", "-platform"};
+  takePlatformOptions(args);
+  EXPECT_EQ(args, std::vector<std::string>{"/S"});
+  EXPECT_STREQ(std::getenv("DISPLAY"), ":7");
+  EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "wayland;xcb");
+  EXPECT_EQ(platformName(), "wayland");
+  setenv("QT_QPA_PLATFORM", "minimal:enable_fonts", 1);
+  EXPECT_TRUE(platformIsInvisible(platformName()));
+  setenv("QT_QPA_PLATFORM", "", 1);
+  EXPECT_EQ(platformName(), "xcb");
+  EXPECT_FALSE(platformIsInvisible(platformName()));
+  setenv("QT_QPA_PLATFORM", qpa.c_str(), 1);
+  if (display.empty())
+    unsetenv("DISPLAY");
+  else
+    setenv("DISPLAY", display.c_str(), 1);
 }
 
 // ---- Settings store
