@@ -9,8 +9,9 @@ ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
   skip "Qt's Wayland platform is not installed (qt6-wayland, scripts/install-deps.sh)"
 
 socket="petalstream-$$"
-weston --backend=headless-backend.so --socket="$socket" --width=1024 --height=768 \
-  --idle-time=0 --xwayland >"$WORK/weston.log" 2>&1 &
+# Pixman renders the screen, and --debug lets weston-screenshooter take it.
+weston --backend=headless-backend.so --use-pixman --debug --socket="$socket" --width=1024 \
+  --height=768 --idle-time=0 --xwayland >"$WORK/weston.log" 2>&1 &
 PIDS+=($!)
 for i in $(seq 100); do
   grep -q "xserver listening on display" "$WORK/weston.log" && break
@@ -33,11 +34,21 @@ rc=$?
 [ "$rc" = 0 ] || fail "XWayland: exit code $rc after a key: $(cat "$WORK/xwayland.log")"
 ok "through XWayland: full screen, a key ends it (exit code 0)"
 
-# Natively: the meadow runs and a session's end (SIGTERM) ends it in order.
+# Natively: the meadow shows (opaque: Wayland's buffers have an alpha channel, which the
+# pixels' zero top byte made transparent) and a session's end (SIGTERM) ends it in order.
 for mode in /S /C; do
   QT_QPA_PLATFORM=wayland run_bg native "$mode"
   sleep 3
   alive "$APP" || fail "Wayland $mode ended by itself: $(cat "$WORK/native.log")"
+  if [ "$mode" = /S ]; then
+    rm -rf "$WORK/shots" && mkdir "$WORK/shots"
+    (cd "$WORK/shots" && timeout 20 weston-screenshooter) || fail "no Wayland screenshot"
+    mv "$WORK"/shots/*.png "$WORK/wayland.png" && cp "$WORK/wayland.png" "$BUILD/e2e-wayland.png"
+    opaque=$(convert "$WORK/wayland.png" -alpha extract -format "%[fx:mean]" info:)
+    awk -v o="$opaque" 'BEGIN { exit !(o > 0.99) }' || fail "the meadow is transparent ($opaque)"
+    [ "$(colours "$WORK/wayland.png" 0 700 1024 68)" -gt 200 ] || fail "no meadow on Wayland"
+    ok "natively on Wayland the meadow shows, opaque"
+  fi
   kill -TERM "$APP"
   wait_exit "$APP" 5
   rc=$?
