@@ -32,11 +32,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_x [WxH]: a private X server on a display number it picks itself.
+# start_x [WxH [XVFB ARGS...]]: a private X server on a display number it picks itself.
 start_x() {
   local size=${1:-1024x768}
+  shift || true
   # -noreset: the server keeps going when its last client leaves between two steps.
-  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset \
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
     9>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   local i
