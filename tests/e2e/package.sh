@@ -3,7 +3,7 @@
 # with the hack, its description, the manual page and the .desktop entries, stripped, with its
 # dependencies; as root the package installs (man petalstream works) and removes cleanly.
 set -uo pipefail
-BUILD=${1:?usage: $0 BUILD_DIR}
+BUILD=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 WORK=$(mktemp -d /tmp/petalstream-pkg.XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
