@@ -79,8 +79,10 @@ TEST(Hack, AFailureOnceTheMeadowRunsEndsItWithOneLine) {
   w.os.modal = [](Form&) -> bool { throw std::logic_error("a window was shown"); };
   bool ended = false;
   try {
-    Saver::deliver([&w] { w.process.errPtnr().OnError("frmMain", "tmrAnimation_timer",
-                                                      Failure(7, "Out\r\nof memory", 31)); });
+    Saver::deliver([&w] {
+      w.process.errPtnr().OnError("frmMain", "tmrAnimation_timer",
+                                  Failure(7, "Out\r\nof memory", 31));
+    });
   } catch (const ProgramEnd&) {
     ended = true;
   }
@@ -118,8 +120,7 @@ TEST(InstalledProgram, WritesItsProtocolIntoTheUsersFolderOnly) {
   World none;
   none.os.installed = true;
   none.os.dataDir.clear();
-  EXPECT_THROW(none.process.errPtnr().OnError("Saver", "Main", Failure(6, "Overflow", 1)),
-               Failure);
+  EXPECT_THROW(none.process.errPtnr().OnError("Saver", "Main", Failure(6, "Overflow", 1)), Failure);
   EXPECT_TRUE(none.os.files.empty());
 }
 

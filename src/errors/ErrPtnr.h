@@ -47,8 +47,7 @@ class ErrPtnr : public Form {
 
  private:
   // The answer where the report cannot be shown (a hack under a screen-saver daemon).
-  i16 answerUnseen(const std::string& module, const std::string& procedure,
-                   const Failure& failure);
+  i16 answerUnseen(const std::string& module, const std::string& procedure, const Failure& failure);
 };
 
 // The program's version record.

@@ -134,7 +134,7 @@ ok "a bad stored value: no window, one protocol per activation in the user's fol
 stop_daemon
 
 # --- the Desktop background: the daemon's grab, or black where the user forbids it
-# stripes: the number of magenta and yellow pixels in the sky of a screenshot.
+# stripes FILE: the number of the desktop's magenta pixels in the sky of a screenshot.
 stripes() {
   convert "$1" -crop 800x300+0+0 +repage -fuzz 10% -fill black +opaque magenta -fill white \
     -opaque magenta -colorspace Gray -format "%[fx:int(mean*w*h+0.5)]" info:

@@ -39,8 +39,8 @@ class FakePlatform : public Platform {
   std::string progName = "PetalStream";
   char separator = '\\';
   std::string dataDir = "C:\\Users\\me\\AppData\\Local\\PetalStream";
-  bool installed = false;  // programInstalled
-  bool hack = false;       // hackMode
+  bool installed = false;                    // programInstalled
+  bool hack = false;                         // hackMode
   std::map<std::string, std::string> files;  // path -> content
   std::set<std::string> unwritableFolders;   // appending below these raises 75
   LocalTime clock{2001, 4, 24, 13, 5, 9, 0};

@@ -95,10 +95,10 @@ TEST(Launch, HelpAndVersionInEveryLinuxSpelling) {
 }
 
 TEST(Launch, TheHacksOptionsBecomeStoredValues) {
-  Launch l = interpretLaunch({"--root", "--flowers", "3", "-speed", "2.5", "--background",
-                              "desktop", "-no-date", "--time", "--no-restart",
-                              "--restart-minutes=99"},
-                             "0x200005");
+  Launch l =
+      interpretLaunch({"--root", "--flowers", "3", "-speed", "2.5", "--background", "desktop",
+                       "-no-date", "--time", "--no-restart", "--restart-minutes=99"},
+                      "0x200005");
   ASSERT_TRUE(l.error.empty()) << l.error;
   EXPECT_TRUE(l.xscreensaver);
   EXPECT_EQ(l.commandLine, "/S");
@@ -122,13 +122,18 @@ TEST(Launch, TheHacksOptionsBecomeStoredValues) {
 }
 
 TEST(Launch, HackOptionsOutsideTheirRangesOrWithoutAHackAreRefused) {
-  const std::vector<std::vector<std::string>> bad = {
-      {"-root", "-flowers", "1"},         {"-root", "-flowers", "11"},
-      {"-root", "-flowers", "2.5"},       {"-root", "-flowers", "many"},
-      {"-root", "-speed", "0.05"},        {"-root", "-speed", "10.5"},
-      {"-root", "-speed", "fast"},        {"-root", "-restart-minutes", "0"},
-      {"-root", "-restart-minutes", "100"}, {"-root", "-background", "red"},
-      {"-root", "-background"},           {"-root", "-flowers="}};
+  const std::vector<std::vector<std::string>> bad = {{"-root", "-flowers", "1"},
+                                                     {"-root", "-flowers", "11"},
+                                                     {"-root", "-flowers", "2.5"},
+                                                     {"-root", "-flowers", "many"},
+                                                     {"-root", "-speed", "0.05"},
+                                                     {"-root", "-speed", "10.5"},
+                                                     {"-root", "-speed", "fast"},
+                                                     {"-root", "-restart-minutes", "0"},
+                                                     {"-root", "-restart-minutes", "100"},
+                                                     {"-root", "-background", "red"},
+                                                     {"-root", "-background"},
+                                                     {"-root", "-flowers="}};
   for (const auto& args : bad) {
     Launch l = interpretLaunch(args, nullptr);
     EXPECT_FALSE(l.error.empty()) << args[1] << " " << (args.size() > 2 ? args[2] : "");

@@ -132,9 +132,9 @@ std::optional<QImage> X11::desktopImage(XWindow window, const QString& loader) {
   // and decides about the desktop by the user's settings.
   QProcess run;
   run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  run.start(loader, {QStringLiteral("--no-images"), QStringLiteral("--no-video"),
-                     QStringLiteral("0x%1").arg(window, 0, 16),
-                     QStringLiteral("0x%1").arg(pixmap, 0, 16)});
+  run.start(loader,
+            {QStringLiteral("--no-images"), QStringLiteral("--no-video"),
+             QStringLiteral("0x%1").arg(window, 0, 16), QStringLiteral("0x%1").arg(pixmap, 0, 16)});
   bool done = run.waitForFinished(10000);
   if (!done) run.kill(), run.waitForFinished(1000);
 
