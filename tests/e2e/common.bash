@@ -74,6 +74,7 @@ wait_exit() {
 }
 
 alive() { kill -0 "$1" 2>/dev/null; }
+source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"
 
 # wait_window NAME SECONDS: the id of a visible window whose name matches, or fails.
 wait_window() {

@@ -59,12 +59,8 @@ EOF
   as_user xscreensaver -no-splash -verbose >"$WORK/daemon.log" 2>&1 &
   DAEMON=$!
   PIDS+=($DAEMON)
-  local i
-  for i in $(seq 100); do
-    as_user xscreensaver-command -time >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  fail "the daemon does not answer: $(tail -n 5 "$WORK/daemon.log")"
+  wait_for 10 as_user xscreensaver-command -time >/dev/null 2>&1 ||
+    fail "the daemon does not answer: $(tail -n 5 "$WORK/daemon.log")"
 }
 
 stop_daemon() {
@@ -73,30 +69,22 @@ stop_daemon() {
 }
 
 hack_pid() { pgrep -u "$USER_NAME" -x petalstream | head -n1; }
+hack_runs() { [ -n "$(hack_pid)" ]; }
+no_hack() { [ -z "$(hack_pid)" ]; }
 
 # activate NAME: the daemon blanks and starts the hack; a screenshot in $WORK/NAME.png.
 activate() {
   as_user xscreensaver-command -activate >/dev/null || fail "-activate refused"
-  local i
-  for i in $(seq 100); do
-    [ -n "$(hack_pid)" ] && break
-    sleep 0.1
-  done
-  [ -n "$(hack_pid)" ] || fail "no hack after -activate: $(tail -n 5 "$WORK/daemon.log")"
+  wait_for 10 hack_runs || fail "no hack after -activate: $(tail -n 5 "$WORK/daemon.log")"
   sleep 4
-  [ -n "$(hack_pid)" ] || fail "the hack ended: $(tail -n 5 "$WORK/daemon.log")"
+  hack_runs || fail "the hack ended: $(tail -n 5 "$WORK/daemon.log")"
   shot "$WORK/$1.png"
   cp "$WORK/$1.png" "$BUILD/e2e-daemon-$1.png"
 }
 
 deactivate() {
   as_user xscreensaver-command -deactivate >/dev/null || fail "-deactivate refused"
-  local i
-  for i in $(seq 100); do
-    [ -z "$(hack_pid)" ] && return 0
-    sleep 0.1
-  done
-  fail "the hack still runs after -deactivate"
+  wait_for 10 no_hack || fail "the hack still runs after -deactivate"
 }
 
 # Windows of the program's own: top-level windows whose name is the error report's.
