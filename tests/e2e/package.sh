@@ -23,7 +23,9 @@ sort "$BUILD/install_manifest.txt" >"$WORK/manifest"
 diff "$WORK/laid" "$WORK/manifest" >"$WORK/diff" || fail "not in the manifest: $(cat "$WORK/diff")"
 [ "$(readlink "$WORK/inst/bin/petalstream")" = ../libexec/xscreensaver/petalstream ] ||
   fail "bin/petalstream is no link to the hack"
-ok "cmake --install records all $(wc -l <"$WORK/laid") files, the link in bin/ too"
+! readelf -S "$WORK/inst/libexec/xscreensaver/petalstream" | grep -q '\.debug_info' ||
+  fail "cmake --install lays down the program unstripped"
+ok "cmake --install records all $(wc -l <"$WORK/laid") files, the link in bin/ too; stripped"
 
 # --- the package
 (cd "$WORK" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/pkg") \
