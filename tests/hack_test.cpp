@@ -64,7 +64,9 @@ TEST(Hack, ABadStoredValueIsWrittenDownOnceAndTheMeadowRunsWithItsDefault) {
     EXPECT_EQ(s.Date, 1);
     // The stored values that can be read are taken as they are; an unreadable background is
     // the default, random.
-    if (k != "Background") EXPECT_EQ(s.Background, 2) << key;
+    if (k != "Background") {
+      EXPECT_EQ(s.Background, 2) << key;
+    }
     EXPECT_EQ(s.RandomBack, k == "Background" ? kTrue : kFalse) << key;
     // ... and the meadow runs.
     EXPECT_EQ(w.process.ScreenSaverMode, kTrue);
