@@ -57,11 +57,16 @@ bool hackOption(const std::vector<std::string>& args, size_t& i, Launch& l) {
     name.resize(eq);
     inlineValue = true;
   }
+  auto take = [&l](const char* key, std::string text) {
+    l.settings[key] = std::move(text);
+    return true;
+  };
   static const std::pair<const char*, const char*> switches[] = {
       {"date", "Date"}, {"time", "Time"}, {"restart", "Restart"}};
   for (const auto& [option, key] : switches) {
-    if (name == option && !inlineValue) return l.settings[key] = "1", true;
-    if (name == std::string("no-") + option && !inlineValue) return l.settings[key] = "0", true;
+    if (inlineValue) break;
+    if (name == option) return take(key, "1");
+    if (name == std::string("no-") + option) return take(key, "0");
   }
   if (name != "flowers" && name != "speed" && name != "background" && name != "restart-minutes") {
     return false;
@@ -75,21 +80,21 @@ bool hackOption(const std::vector<std::string>& args, size_t& i, Launch& l) {
   }
   double v = 0;
   if (name == "flowers") {
-    if (numberIn(value, 2, 10, true, v)) return l.settings["maxFl"] = value, true;
+    if (numberIn(value, 2, 10, true, v)) return take("maxFl", std::to_string(static_cast<int>(v)));
     l.error = "-flowers takes a whole number from 2 to 10, not '" + value + "'";
   } else if (name == "speed") {
     if (numberIn(value, 0.1, 10, false, v)) {
-      return l.settings["SpeedF"] = formatSingle(static_cast<float>(v)), true;
+      return take("SpeedF", formatSingle(static_cast<float>(v)));
     }
     l.error = "-speed takes a number from 0.1 to 10, not '" + value + "'";
   } else if (name == "restart-minutes") {
     if (numberIn(value, 1, 99, true, v)) {
-      return l.settings["rTime"] = std::to_string(static_cast<int>(v) * 60), true;
+      return take("rTime", std::to_string(static_cast<int>(v) * 60));
     }
     l.error = "-restart-minutes takes a whole number from 1 to 99, not '" + value + "'";
   } else {
     for (int k = 0; k < 5; ++k) {
-      if (value == kBackgrounds[k]) return l.settings["Background"] = std::to_string(k), true;
+      if (value == kBackgrounds[k]) return take("Background", std::to_string(k));
     }
     l.error = "-background takes black, blue, green, desktop or random, not '" + value + "'";
   }
