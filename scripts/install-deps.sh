@@ -25,6 +25,10 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
+  # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
+  xscreensaver
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
+  dpkg-dev file man-db
   # the German locale (a decimal comma) that the tests run the program under
   locales
   # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland
