@@ -74,6 +74,9 @@ void Main() {
     Hwnd handle = 0;
     i32 style = 0;
     g([&] { host = parseHandle(cmd); });
+    // No host (no handle, or one that reads as 0): the preview has nowhere to show, and a
+    // window of its own would be left for good. Load nothing, so the process ends.
+    if (host == 0) return;
     g([&] { os.GetClientRect(host, rect); });
     g([&] { p.ScreenSaverMode = kFalse; });
     g([&] {
