@@ -5,6 +5,7 @@
 
 #include "animation/frmMain.h"
 #include "dialogs/frmConfig.h"
+#include "errors/ErrPtnr.h"
 #include "errors/guard.h"
 #include "host/allgemein.h"
 #include "host/frmPreview.h"
@@ -168,6 +169,10 @@ void deliver(const std::function<void()>& event) {
   } catch (const Failure& f) {
     std::string msg = "PetalStream: unhandled failure " + std::to_string(f.number) + " (" +
                       f.description + ") in line " + std::to_string(f.line);
+    if (Process::exists() && P().hasErrPtnr() && !P().errPtnr().lostReport.empty()) {
+      // The protocol file could not be written: this message is all the user learns.
+      msg += ", after the report of failure " + P().errPtnr().lostReport + " could not be written";
+    }
     if (Process::exists()) {
       if (P().ScreenSaverMode != kFalse) restoreSystemState();
       platform().reportFatal(msg);
