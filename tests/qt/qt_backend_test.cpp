@@ -480,6 +480,61 @@ TEST(Windows, TheUsersActionsReachTheModelAndTheModelReachesTheWidgets) {
   EXPECT_EQ(w.os.windowOf(f), nullptr);
 }
 
+// The test form with a vertical bar and a picture button besides.
+class KeysForm : public TestForm {
+ public:
+  KeysForm() {
+    down.setRange(1, 100, 5, 20);
+    down.move(2400, 150, 255, 1200);
+    picture.setPicture(ResourceKind::Icon, 101);
+    picture.move(150, 1800, 900, 400);
+    picture.onClick = [this] { ++pictureClicks; };
+    addControl(down);
+    addControl(picture);
+  }
+  Control down{*this, ControlKind::VScrollBar, "vsc"};
+  Control picture{*this, ControlKind::CommandButton, "cmdPicture"};
+  int pictureClicks = 0;
+};
+
+TEST(Windows, ArrowKeysMoveScrollBarsAsOnWindows) {
+  World w;
+  KeysForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  for (Control* c : {&f.bar, &f.down}) {
+    QWidget* bar = win->widgetOf(*c);
+    c->setValue(50);
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(c->value(), 55) << c->name();
+    QTest::keyClick(bar, Qt::Key_Left);
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(c->value(), 45) << c->name();
+    QTest::keyClick(bar, Qt::Key_Down);
+    EXPECT_EQ(c->value(), 50) << c->name();
+    QTest::keyClick(bar, Qt::Key_Up);
+    EXPECT_EQ(c->value(), 45) << c->name();
+    QTest::keyClick(bar, Qt::Key_PageDown);
+    EXPECT_EQ(c->value(), 65) << c->name();
+  }
+  w.process.forms.unload(f);
+}
+
+TEST(Windows, EnterPressesTheFocusedButton) {
+  World w;
+  KeysForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  QTest::keyClick(win->widgetOf(f.button), Qt::Key_Return);
+  QTest::keyClick(win->widgetOf(f.button), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(f.buttonClicks, 2);
+  QTest::keyClick(win->widgetOf(f.picture), Qt::Key_Return);
+  EXPECT_EQ(f.pictureClicks, 1);
+  QTest::keyClick(win->widgetOf(f.check), Qt::Key_Return);  // no button: no click
+  EXPECT_EQ(f.checkClicks, 0);
+  w.process.forms.unload(f);
+}
+
 TEST(Windows, TheSettingsDialogHasItsDesign) {
   World w;
   Settings& s = w.process.settings;
