@@ -423,8 +423,8 @@ TEST(InfoDialog, EveryTextLiesAboveThePicturesItOverlaps) {
     for (size_t p = 0; p < cs.size(); ++p) {
       if (cs[p]->kind() != ControlKind::Image || !overlap(*cs[t], *cs[p])) continue;
       ++overlaps;
-      EXPECT_LT(p, t) << cs[p]->name() << "(" << cs[p]->index() << ") over " << cs[t]->name()
-                      << "(" << cs[t]->index() << ")";
+      EXPECT_LT(p, t) << cs[p]->name() << "(" << cs[p]->index() << ") over " << cs[t]->name() << "("
+                      << cs[t]->index() << ")";
     }
   }
   EXPECT_GE(overlaps, 7);  // each text over the background; the address over the small picture

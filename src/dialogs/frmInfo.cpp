@@ -83,8 +83,8 @@ frmInfo::frmInfo()
   // picture, which reaches into the address and the catalogue line, hides none of their
   // characters.
   int tab = 0;
-  for (Control* c : {&Image2, &Image1(0), &Image1(1), &Label(0), &Label(1), &Label(2),
-                     &lblHomepage, &Label(4), &ok}) {
+  for (Control* c : {&Image2, &Image1(0), &Image1(1), &Label(0), &Label(1), &Label(2), &lblHomepage,
+                     &Label(4), &ok}) {
     c->setTabIndex(tab++);
     addControl(*c);
   }
