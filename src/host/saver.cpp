@@ -171,7 +171,7 @@ void deliver(const std::function<void()>& event) {
                       f.description + ") in line " + std::to_string(f.line);
     if (Process::exists() && P().hasErrPtnr() && !P().errPtnr().lostReport.empty()) {
       // The protocol file could not be written: this message is all the user learns.
-      msg += ", after the report of failure " + P().errPtnr().lostReport + " could not be written";
+      msg += ", after the report of failure " + P().errPtnr().lostReport + ", could not be written";
     }
     if (Process::exists()) {
       if (P().ScreenSaverMode != kFalse) restoreSystemState();
