@@ -25,6 +25,10 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
+  # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
+  xscreensaver
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
+  dpkg-dev file man-db
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -136,9 +136,35 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
   }
 }
 
+namespace {
+// XScreenSaver's image loader: on the PATH the daemon gives its hacks, or in the folders that
+// distributions keep it in.
+QString imageLoader() {
+  const QString name = QStringLiteral("xscreensaver-getimage");
+  QString found = QStandardPaths::findExecutable(name);
+  if (found.isEmpty()) {
+    found = QStandardPaths::findExecutable(
+        name, {QStringLiteral("/usr/libexec/xscreensaver"), QStringLiteral("/usr/lib/xscreensaver"),
+               QStringLiteral("/usr/local/libexec/xscreensaver")});
+  }
+  return found;
+}
+}  // namespace
+
 void QtPlatform::snapshotDesktop() {
   if (desktopTaken_) return;
   desktopTaken_ = true;
+  if (launch_.xscreensaver) {
+    // The daemon has covered the screen before it starts a hack: its own grab, handed out by
+    // its image loader, is the desktop; without one the background stays black.
+    if (X11* x = X11::instance()) {
+      const XWindow target = launch_.window != 0 ? launch_.window : x->root();
+      if (std::optional<QImage> picture = x->desktopImage(target, imageLoader())) {
+        desktop_ = std::move(*picture);
+      }
+    }
+    return;
+  }
   if (QScreen* s = QGuiApplication::primaryScreen()) {
     desktop_ = s->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
   }
@@ -196,6 +222,10 @@ QSettings* QtPlatform::store(const std::string& app) {
 
 std::string QtPlatform::GetSetting(const std::string& app, const std::string& section,
                                    const std::string& key, const std::string& def) {
+  // A hack's options come first: XScreenSaver's settings set them.
+  if (launch_.xscreensaver && app == Saver::kStoreApp && section == Saver::kStoreSection) {
+    if (auto it = launch_.settings.find(key); it != launch_.settings.end()) return it->second;
+  }
   QSettings* s = store(app);
   if (s == nullptr || s->status() == QSettings::AccessError) {
     raise(err::kPlatform, "The settings store cannot be read: " + storePath(app).toStdString());
@@ -378,6 +408,15 @@ std::string QtPlatform::userDataDirectory() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/petalstream";
   return {};
+}
+
+bool QtPlatform::programInstalled() {
+  // Run from the build folder, the program is a developer's; anywhere else it was installed
+  // (or copied) into a folder that is not for its reports.
+  std::error_code ec;
+  const auto here = std::filesystem::weakly_canonical(programDirectory(), ec);
+  const auto built = std::filesystem::weakly_canonical(PETALSTREAM_BUILD_DIR, ec);
+  return here != built;
 }
 
 void QtPlatform::reportFatal(const std::string& message) {
