@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# Configures, builds and tests both builds: linux (Qt, tools, tests on the host), then windows
-# (the 32-bit .scr and the same tests cross-compiled, run under Wine). Every step runs even after an
-# earlier one failed, so one report shows all that is wrong; the exit code is 0 only if all passed.
+# Configures, builds and tests both builds: linux (Qt, tools, tests on the host), linux-asan (the
+# unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer), then windows (the 32-bit
+# .scr and the same tests cross-compiled, run under Wine). Every step runs even after an earlier one
+# failed, so one report shows all that is wrong; the exit code is 0 only if all passed.
 #
-#   bash scripts/test.sh [PRESET...]        (default: linux windows)
+#   bash scripts/test.sh [PRESET...]        (default: linux linux-asan windows)
 #
 # CTEST_PARALLEL_LEVEL runs tests in parallel (default: one at a time).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(linux windows)
+[ ${#presets[@]} -eq 0 ] && presets=(linux linux-asan windows)
 
 failed=()
 passed_total=0

@@ -408,6 +408,28 @@ TEST(InfoDialog, LoadFillsTheLabelsAndCentresOnTheScreen) {
   }
 }
 
+TEST(InfoDialog, EveryTextLiesAboveThePicturesItOverlaps) {
+  // Windows draws the windowless controls in this order, later ones on top: the small
+  // picture drawn last hid the address's last character.
+  World w;
+  const std::vector<Control*>& cs = w.process.info().controls();
+  auto overlap = [](const Control& a, const Control& b) {
+    return a.left() < b.left() + b.width() && b.left() < a.left() + a.width() &&
+           a.top() < b.top() + b.height() && b.top() < a.top() + a.height();
+  };
+  int overlaps = 0;
+  for (size_t t = 0; t < cs.size(); ++t) {
+    if (cs[t]->kind() != ControlKind::Label) continue;
+    for (size_t p = 0; p < cs.size(); ++p) {
+      if (cs[p]->kind() != ControlKind::Image || !overlap(*cs[t], *cs[p])) continue;
+      ++overlaps;
+      EXPECT_LT(p, t) << cs[p]->name() << "(" << cs[p]->index() << ") over " << cs[t]->name() << "("
+                      << cs[t]->index() << ")";
+    }
+  }
+  EXPECT_GE(overlaps, 7);  // each text over the background; the address over the small picture
+}
+
 TEST(InfoDialog, LookAndClicks) {
   World w;
   frmInfo& info = w.process.info();

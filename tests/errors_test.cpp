@@ -1,6 +1,7 @@
 // The error-handler convention, the error report and the protocol file.
 #include <gtest/gtest.h>
 
+#include "dialogs/frmConfig.h"
 #include "errors/ErrPtnr.h"
 #include "errors/guard.h"
 #include "errors/protocol.h"
@@ -278,16 +279,34 @@ TEST(Protocol, WhenNoFolderCanBeWrittenTheFailureGoesToTheCaller) {
     EXPECT_EQ(f.number, err::kFileAccess);
   }
   EXPECT_EQ(w.os.count("alert"), 0);  // left before the alert
+}
 
-  // Through the program: the failure is named and the program ends.
+TEST(Protocol, WhenNoFolderCanBeWrittenTheLastMessageNamesTheLostReport) {
+  // The failure that leaves OnError is reported by the caller's handler, whose protocol is
+  // lost as well: the message that ends the program must still tell what went wrong first.
   World p;
   p.os.unwritableFolders = {"C:\\"};
   p.os.store[fake::storeKey("maxFl")] = "ten";
   p.os.cmdLine = "/C";
   EXPECT_THROW(Saver::deliver([] { Saver::Main(); }), ProgramEnd);
   ASSERT_EQ(p.os.fatal.size(), 1u);
-  EXPECT_NE(p.os.fatal[0].find("75"), std::string::npos);
+  const std::string& m = p.os.fatal[0];
+  EXPECT_NE(m.find("unhandled failure 75 (Path/File access error)"), std::string::npos) << m;
+  EXPECT_NE(m.find("13 (Type mismatch) in Saver/LoadConfig, line "), std::string::npos) << m;
   EXPECT_EQ(p.os.calls.back(), "exitProcess(1)");
+  EXPECT_TRUE(p.os.files.empty());
+
+  // The settings dialog's OK on a store that cannot be written either.
+  World c;
+  c.os.unwritableFolders = {"C:\\"};
+  c.os.storeWritesFail = true;
+  c.os.cmdLine = "/C";
+  Saver::deliver([] { Saver::Main(); });
+  EXPECT_THROW(Saver::deliver([&c] { c.process.config().cmdOK_Click(); }), ProgramEnd);
+  ASSERT_EQ(c.os.fatal.size(), 1u);
+  EXPECT_NE(c.os.fatal[0].find("5 (The settings store cannot be written) in Saver/SaveConfig"),
+            std::string::npos)
+      << c.os.fatal[0];
 }
 
 }  // namespace

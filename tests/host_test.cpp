@@ -124,11 +124,19 @@ TEST(StartUp, PreviewHandleIsReadFromTheFourthCharacter) {
   World w;
   start(w, "/P4711");
   EXPECT_EQ(w.os.only({"GetClientRect"}), Calls{"GetClientRect(711)"});
-  World none;
-  start(none, "/P");
-  EXPECT_EQ(none.os.only({"GetClientRect", "SetParent"}),
-            (Calls{"GetClientRect(0)",
-                   "SetParent(" + std::to_string(none.process.preview().hWnd()) + ",0)"}));
+}
+
+TEST(StartUp, APreviewWithoutAHostLoadsNothingAndEnds) {
+  // A window with no host to sit in would be left, 1 x 1, with a process that never ends.
+  for (const char* cmd : {"/P", "/p ", "/P abc", "/P:", "/P 0", "/P -0.4", "/P:  x4711"}) {
+    World w;
+    EXPECT_FALSE(start(w, cmd)) << cmd;
+    EXPECT_EQ(w.process.forms.count(), 0) << cmd;
+    EXPECT_FALSE(w.process.forms.anyKeepsProcessAlive()) << cmd;
+    EXPECT_TRUE(w.os.windows.empty()) << cmd;
+    EXPECT_TRUE(w.os.only({"GetClientRect", "SetParent", "SetWindowPos"}).empty()) << cmd;
+    EXPECT_TRUE(w.os.files.empty()) << cmd;  // nothing to report either
+  }
 }
 
 TEST(StartUp, PasswordModeOnlyOnThe9xFamily) {

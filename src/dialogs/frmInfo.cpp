@@ -79,10 +79,12 @@ frmInfo::frmInfo()
   lblHomepage.onClick = [this] { lblHomepage_Click(); };
   ok.onClick = [this] { OK_Click(); };
 
-  // The background picture first: everything else lies on top of it.
+  // The pictures first, the background lowest: the texts lie on top of them, so the small
+  // picture, which reaches into the address and the catalogue line, hides none of their
+  // characters.
   int tab = 0;
-  for (Control* c : {&Image2, &Image1(0), &Label(0), &Label(1), &Label(2), &lblHomepage, &Label(4),
-                     &Image1(1), &ok}) {
+  for (Control* c : {&Image2, &Image1(0), &Image1(1), &Label(0), &Label(1), &Label(2), &lblHomepage,
+                     &Label(4), &ok}) {
     c->setTabIndex(tab++);
     addControl(*c);
   }

@@ -135,7 +135,15 @@ i16 ErrPtnr::OnError(const std::string& module, const std::string& procedure,
   }
   os.resetMousePointer();
   arrange();
-  WriteProtocolFile(*this);
+  try {
+    WriteProtocolFile(*this);
+  } catch (const Failure&) {
+    if (lostReport.empty()) {
+      lostReport = lblError(0).caption() + " in " + module + "/" + procedure + ", line " +
+                   lblError(3).caption();
+    }
+    throw;  // leaves OnError unreported, to the reporting procedure's caller
+  }
   os.alert();
   if (os.hackMode()) return answerUnseen(module, procedure, failure);
   Saver::exitScreensaver();

@@ -28,6 +28,12 @@ class ErrPtnr : public Form {
 
   i16 Answer = 0;
 
+  // The first report whose protocol could be written nowhere, as "5 (xyz) in Saver/SaveConfig,
+  // line 42"; empty while every protocol was kept. The failure that then leaves OnError is
+  // reported in its turn and may be lost the same way, so the message that ends the program
+  // names this one.
+  std::string lostReport;
+
   Control framComment, lblComment;
   Control framFehler;
   std::array<Control, 4> lblErrTitel_;

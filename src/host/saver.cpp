@@ -5,6 +5,7 @@
 
 #include "animation/frmMain.h"
 #include "dialogs/frmConfig.h"
+#include "errors/ErrPtnr.h"
 #include "errors/guard.h"
 #include "host/allgemein.h"
 #include "host/frmPreview.h"
@@ -74,6 +75,9 @@ void Main() {
     Hwnd handle = 0;
     i32 style = 0;
     g([&] { host = parseHandle(cmd); });
+    // No host (no handle, or one that reads as 0): the preview has nowhere to show, and a
+    // window of its own would be left for good. Load nothing, so the process ends.
+    if (host == 0) return;
     g([&] { os.GetClientRect(host, rect); });
     g([&] { p.ScreenSaverMode = kFalse; });
     g([&] {
@@ -165,6 +169,10 @@ void deliver(const std::function<void()>& event) {
   } catch (const Failure& f) {
     std::string msg = "PetalStream: unhandled failure " + std::to_string(f.number) + " (" +
                       f.description + ") in line " + std::to_string(f.line);
+    if (Process::exists() && P().hasErrPtnr() && !P().errPtnr().lostReport.empty()) {
+      // The protocol file could not be written: this message is all the user learns.
+      msg += ", after the report of failure " + P().errPtnr().lostReport + ", could not be written";
+    }
     if (Process::exists()) {
       if (P().ScreenSaverMode != kFalse) restoreSystemState();
       platform().reportFatal(msg);

@@ -2,7 +2,8 @@
 # A forced failure in the real PetalStream.scr under Wine: a stored maxFl of 40000 does not fit
 # 16 bits, so reading the settings fails; the report appends the 18-line protocol to
 # PetalStream.EPT beside the program and sounds the alert, the retry fails again, and the second
-# report shows the report window with End as its only answer. End ends the program.
+# report shows the report window with End as its only answer. End ends the program. Where no folder
+# can take the protocol, the message that ends the program names the failure.
 source "$(dirname "$0")/lib.bash"
 
 start_display 1024 768
@@ -22,6 +23,22 @@ check "each report sounded the alert" test "$(count_traced '^MessageBeep$')" -eq
 check "no meadow was ever shown" test "$(count_traced '^createWindow\(frmMain\)')" -eq 0
 check_protocols "$dir/PetalStream.EPT" 2 "6 (Overflow)" Saver LoadConfig "Windows NT" 6.1 \
   "7601   Service Pack 1"
+
+# Neither the program's folder nor the user's own can take a protocol (a folder stands where
+# each file would be): the message that ends the program still names the failure.
+lost=$(program_folder lost)
+mkdir -p "$lost/PetalStream.EPT"
+own=$(winepath -u "$(timeout 60 wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")/PetalStream
+mkdir -p "$own/PetalStream.EPT"
+start_saver "$lost" /c
+check "the lost report is named in the last message" wait_for 30 traced \
+  '^reportFatal\(PetalStream: unhandled failure 75 .*report of failure 6 \(Overflow\) in Saver/LoadConfig, line [1-9]'
+sleep 1
+screenshot "$WORK/lost-report.png"
+cp "$WORK/lost-report.png" "$BUILD/e2e-win-shots/lost-report.png"
+kill "$SAVER_PID" 2>/dev/null
+wait_for 15 saver_ended
+rmdir "$own/PetalStream.EPT"
 settings
 windows_version ""
 

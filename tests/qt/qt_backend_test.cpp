@@ -10,11 +10,20 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "dialogs/frmConfig.h"
 #include "host/process.h"
@@ -241,6 +250,145 @@ TEST(SettingsStore, AStoreThatCannotBeWrittenIsAFailure) {
   }
 }
 
+// The bytes of a literal, NULs included.
+template <size_t N>
+std::string bytesOf(const char (&s)[N]) {
+  return std::string(s, N - 1);
+}
+
+TEST(SettingsStore, AnOddFileThatCanBeReadTakesTheDialogsValuesAndComesOutClean) {
+  // What editors and accidents leave: a byte-order mark, UTF-16, NUL bytes, junk, a broken
+  // section line. Qt reads them with a format error that it keeps reporting after it has
+  // written a clean file over them.
+  const std::string bom = "\xEF\xBB\xBF[Settings]\nmaxFl=7\n";
+  const std::string utf16 = bytesOf(
+      "\xFF\xFE[\0S\0e\0t\0t\0i\0n\0g\0s\0]\0\n\0m\0=\0"
+      "7\0\n\0");
+  const std::string nul = bytesOf("[Settings]\nmaxFl=7\0\0\nx\0y=1\n");
+  std::string junk;
+  for (int i = 0; i < 300; ++i) junk += static_cast<char>((i * 97 + 13) % 256);
+  const std::string broken = "junk\n[Settings\nmaxFl=7\n";
+  const std::vector<std::pair<std::string, std::string>> values = {
+      {"SpeedF", "2.5"}, {"maxFl", "3"},   {"Date", "0"},      {"Time", "1"},
+      {"Restart", "1"},  {"rTime", "120"}, {"Background", "2"}};
+  int n = 0;
+  for (const std::string& content : {bom, utf16, nul, junk, broken}) {
+    World w;
+    const std::string app = "Odd" + std::to_string(++n);
+    const QString file =
+        QDir(home().path()).filePath(QString::fromStdString("config/PetalStream/" + app + ".ini"));
+    QDir().mkpath(QFileInfo(file).path());
+    std::ofstream(file.toStdString(), std::ios::binary) << content;
+    w.os.GetSetting(app, "Settings", "maxFl", "10");  // LoadConfig has read it first
+    for (const auto& [key, value] : values) {
+      try {
+        w.os.SaveSetting(app, "Settings", key, value);
+      } catch (const Failure& f) {
+        ADD_FAILURE() << app << " " << key << ": " << f.description;
+      }
+    }
+    // A copy (Qt caches what it read of a file by its name) reads cleanly with all seven.
+    const QString copy = file + ".copy";
+    QFile::remove(copy);
+    ASSERT_TRUE(QFile::copy(file, copy));
+    QSettings again(copy, QSettings::IniFormat);
+    again.allKeys();
+    EXPECT_EQ(again.status(), QSettings::NoError) << app;
+    for (const auto& [key, value] : values) {
+      EXPECT_EQ(again.value(QString::fromStdString("Settings/" + key)).toString().toStdString(),
+                value)
+          << app << " " << key;
+    }
+  }
+}
+
+TEST(SettingsStore, AFileThatIsNoRegularFileIsNotReadAndDoesNotHang) {
+  World w;
+  const QString folder = QDir(home().path()).filePath("config/PetalStream");
+  QDir().mkpath(folder);
+  const std::string pipe = QDir(folder).filePath("Pipe.ini").toStdString();
+  ::unlink(pipe.c_str());
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  // Should the store open the pipe, it would wait for a writer: be that writer, so that the
+  // test ends (with the store's reading an empty file) instead of hanging.
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    while (!done) {
+      int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) {
+        ::close(fd);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  auto failure = [](const std::function<void()>& f) -> std::string {
+    try {
+      f();
+    } catch (const Failure& e) {
+      return std::to_string(e.number) + " " + e.description;
+    }
+    return "none";
+  };
+  EXPECT_EQ(failure([&] { w.os.GetSetting("Pipe", "Settings", "maxFl", "10"); }),
+            "5 The settings store cannot be read: " + pipe);
+  EXPECT_EQ(failure([&] { w.os.SaveSetting("Pipe", "Settings", "maxFl", "3"); }),
+            "5 The settings store cannot be written: " + pipe);
+  done = true;
+  writer.join();
+  ::unlink(pipe.c_str());
+}
+
+// ---- Termination signals
+
+// Starts a child that takes the termination signals and then blocks in a read outside any
+// event loop (as an open of a named pipe would), sends it SIGTERM `signals` times, and tells
+// how it ended.
+std::string endOfBlockedChild(int signals, bool loopRunning) {
+  int ready[2], never[2];
+  if (::pipe(ready) != 0 || ::pipe(never) != 0) return "no pipes";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // The handlers are the child's own: their pipe must not reach this test program's loop.
+    World w;
+    w.os.handleTerminationSignals();
+    QtPlatform::takeSignalsInEventLoop(loopRunning);
+    char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(ready[1], &c, 1);
+    n = ::read(never[0], &c, 1);  // waits: nothing is ever written
+    std::_Exit(3);
+  }
+  char c;
+  [[maybe_unused]] ssize_t n = ::read(ready[0], &c, 1);
+  int status = 0;
+  pid_t ended = 0;
+  for (int i = 0; i < signals; ++i) {
+    ::kill(child, SIGTERM);
+    for (int wait = 0; wait < 100 && ended == 0; ++wait) {
+      ended = ::waitpid(child, &status, WNOHANG);
+      if (ended == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  for (int fd : {ready[0], ready[1], never[0], never[1]}) ::close(fd);
+  if (ended == 0) {
+    ::kill(child, SIGKILL);
+    ::waitpid(child, &status, 0);
+    return "still running";
+  }
+  if (WIFSIGNALED(status)) return "ended by signal " + std::to_string(WTERMSIG(status));
+  return "exited " + std::to_string(WEXITSTATUS(status));
+}
+
+TEST(Signals, EndTheProgramEvenWhileItWaitsOutsideTheEventLoop) {
+  World w;  // Qt started before the fork
+  const std::string term = "ended by signal " + std::to_string(SIGTERM);
+  // Before the event loop runs (start-up), the first signal ends it.
+  EXPECT_EQ(endOfBlockedChild(1, false), term);
+  // In the event loop the signal is the loop's to take; when it is not taken, the next one
+  // ends the program.
+  EXPECT_EQ(endOfBlockedChild(2, true), term);
+}
+
 // ---- Text, desktop, resources, files, system
 
 TEST(Drawing, TextLandsInItsColourAndLeavesTheTopByteZero) {
@@ -439,6 +587,61 @@ TEST(Windows, TheUsersActionsReachTheModelAndTheModelReachesTheWidgets) {
   EXPECT_EQ(qobject_cast<QLabel*>(win->widgetOf(f.label))->text(), "new");
   w.process.forms.unload(f);
   EXPECT_EQ(w.os.windowOf(f), nullptr);
+}
+
+// The test form with a vertical bar and a picture button besides.
+class KeysForm : public TestForm {
+ public:
+  KeysForm() {
+    down.setRange(1, 100, 5, 20);
+    down.move(2400, 150, 255, 1200);
+    picture.setPicture(ResourceKind::Icon, 101);
+    picture.move(150, 1800, 900, 400);
+    picture.onClick = [this] { ++pictureClicks; };
+    addControl(down);
+    addControl(picture);
+  }
+  Control down{*this, ControlKind::VScrollBar, "vsc"};
+  Control picture{*this, ControlKind::CommandButton, "cmdPicture"};
+  int pictureClicks = 0;
+};
+
+TEST(Windows, ArrowKeysMoveScrollBarsAsOnWindows) {
+  World w;
+  KeysForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  for (Control* c : {&f.bar, &f.down}) {
+    QWidget* bar = win->widgetOf(*c);
+    c->setValue(50);
+    QTest::keyClick(bar, Qt::Key_Right);
+    EXPECT_EQ(c->value(), 55) << c->name();
+    QTest::keyClick(bar, Qt::Key_Left);
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(c->value(), 45) << c->name();
+    QTest::keyClick(bar, Qt::Key_Down);
+    EXPECT_EQ(c->value(), 50) << c->name();
+    QTest::keyClick(bar, Qt::Key_Up);
+    EXPECT_EQ(c->value(), 45) << c->name();
+    QTest::keyClick(bar, Qt::Key_PageDown);
+    EXPECT_EQ(c->value(), 65) << c->name();
+  }
+  w.process.forms.unload(f);
+}
+
+TEST(Windows, EnterPressesTheFocusedButton) {
+  World w;
+  KeysForm f;
+  w.process.forms.show(f);
+  FormWindow* win = w.os.windowOf(f);
+  QTest::keyClick(win->widgetOf(f.button), Qt::Key_Return);
+  QTest::keyClick(win->widgetOf(f.button), Qt::Key_Enter, Qt::KeypadModifier);
+  EXPECT_EQ(f.buttonClicks, 2);
+  QTest::keyClick(win->widgetOf(f.picture), Qt::Key_Return);
+  EXPECT_EQ(f.pictureClicks, 1);
+  QTest::keyClick(win->widgetOf(f.check), Qt::Key_Return);  // no button: no click
+  EXPECT_EQ(f.checkClicks, 0);
+  w.process.forms.unload(f);
 }
 
 TEST(Windows, TheSettingsDialogHasItsDesign) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEngine>
@@ -64,6 +65,42 @@ class ImageWidget : public QWidget {
 
  private:
   QImage picture_;
+};
+
+// Enter presses the focused button, as on Windows; Qt leaves Enter to a dialog's default
+// button, and these windows are no Qt dialogs.
+template <class Button>
+class EnterButton : public Button {
+ public:
+  using Button::Button;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      this->click();
+      return;
+    }
+    Button::keyPressEvent(e);
+  }
+};
+
+// Left and Right as on Windows whichever way the bar lies: Right adds the small change, Left
+// takes it off. Qt's scroll bars invert their controls (for Up and Down and the wheel), which
+// turns a horizontal bar's Left and Right round.
+class ScrollBar : public QScrollBar {
+ public:
+  using QScrollBar::QScrollBar;
+
+ protected:
+  void keyPressEvent(QKeyEvent* e) override {
+    if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
+      const bool add = (e->key() == Qt::Key_Right) != isRightToLeft();
+      triggerAction(add ? SliderSingleStepAdd : SliderSingleStepSub);
+      return;
+    }
+    QScrollBar::keyPressEvent(e);
+  }
 };
 
 QImage pictureOf(const Control& c) {
@@ -138,12 +175,12 @@ QWidget* FormWindow::create(Control& c) {
       QAbstractButton* b;
       if (c.pictureId() != 0) {
         // A picture button: its picture above its caption.
-        auto* t = new QToolButton(parent);
+        auto* t = new EnterButton<QToolButton>(parent);
         t->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         t->setIconSize(QSize(32, 32));
         b = t;
       } else {
-        b = new QPushButton(parent);
+        b = new EnterButton<QPushButton>(parent);
       }
       b->setFocusPolicy(Qt::StrongFocus);
       QObject::connect(b, &QAbstractButton::clicked, b, click);
@@ -165,8 +202,8 @@ QWidget* FormWindow::create(Control& c) {
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-      auto* s = new QScrollBar(c.kind() == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical,
-                               parent);
+      auto* s = new ScrollBar(c.kind() == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical,
+                              parent);
       s->setFocusPolicy(Qt::StrongFocus);
       QObject::connect(s, &QScrollBar::valueChanged, s, [this, &c](int v) {
         if (!syncing_) controlAction(c, [&c, v] { c.setValue(v); });

@@ -378,7 +378,9 @@ void QtPlatform::resetMousePointer() {
 int QtPlatform::run() {
   if (!Process::exists() || !P().forms.anyKeepsProcessAlive()) return 0;
   running_ = true;
+  takeSignalsInEventLoop(true);
   const int code = QApplication::exec();
+  takeSignalsInEventLoop(false);
   running_ = false;
   return code;
 }

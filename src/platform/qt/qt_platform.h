@@ -30,6 +30,9 @@ class QtPlatform : public Platform {
   // SIGTERM, SIGINT and SIGHUP unload every window, as a session's end would, and end the
   // process.
   void handleTerminationSignals();
+  // While the event loop runs it takes those signals; outside it, and when the loop has not
+  // taken one before the next arrives, a signal ends the process at once.
+  static void takeSignalsInEventLoop(bool on);
   // Runs the event loop while a window keeps the process alive; the exit code.
   int run();
   // The native window of a loaded form (tests and the event loop's owner look at it).
@@ -118,7 +121,8 @@ class QtPlatform : public Platform {
   void releaseInput();
   void hostGone(Form& form);
   void snapshotDesktop();
-  QSettings& store(const std::string& app);
+  // The store of an application; null while its file is there but no regular file.
+  QSettings* store(const std::string& app);
   void restorePointer();
 
   Launch launch_;

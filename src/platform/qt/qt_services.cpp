@@ -198,20 +198,27 @@ std::vector<std::uint8_t> QtPlatform::resource(ResourceKind kind, int number) {
 // ---- Settings store: an INI file per application in the user's configuration folder
 // ($XDG_CONFIG_HOME/PetalStream/<app>.ini), one group per section.
 
-QSettings& QtPlatform::store(const std::string& app) {
-  auto& s = stores_[app];
-  if (!s) {
-    s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                    QStringLiteral("PetalStream"), QString::fromStdString(app));
-  }
-  return *s;
+namespace {
+QString storePath(const std::string& app) {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/PetalStream/") + QString::fromStdString(app) + QStringLiteral(".ini");
 }
 
-namespace {
 QString settingKey(const std::string& section, const std::string& key) {
   return QString::fromStdString(section) + u'/' + QString::fromStdString(key);
 }
 }  // namespace
+
+QSettings* QtPlatform::store(const std::string& app) {
+  auto it = stores_.find(app);
+  if (it != stores_.end()) return it->second.get();
+  // Only a regular file is read: opening a named pipe or a device would wait for good.
+  const QString path = storePath(app);
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) return nullptr;
+  return stores_.emplace(app, std::make_unique<QSettings>(path, QSettings::IniFormat))
+      .first->second.get();
+}
 
 std::string QtPlatform::GetSetting(const std::string& app, const std::string& section,
                                    const std::string& key, const std::string& def) {
@@ -219,11 +226,11 @@ std::string QtPlatform::GetSetting(const std::string& app, const std::string& se
   if (launch_.xscreensaver && app == Saver::kStoreApp && section == Saver::kStoreSection) {
     if (auto it = launch_.settings.find(key); it != launch_.settings.end()) return it->second;
   }
-  QSettings& s = store(app);
-  if (s.status() == QSettings::AccessError) {
-    raise(err::kPlatform, "The settings store cannot be read: " + s.fileName().toStdString());
+  QSettings* s = store(app);
+  if (s == nullptr || s->status() == QSettings::AccessError) {
+    raise(err::kPlatform, "The settings store cannot be read: " + storePath(app).toStdString());
   }
-  QVariant v = s.value(settingKey(section, key));
+  QVariant v = s->value(settingKey(section, key));
   if (!v.isValid()) return def;
   // A text with a comma that was written by hand, unquoted, reads as a list: join it again.
   if (v.typeId() == QMetaType::QStringList) {
@@ -234,12 +241,26 @@ std::string QtPlatform::GetSetting(const std::string& app, const std::string& se
 
 void QtPlatform::SaveSetting(const std::string& app, const std::string& section,
                              const std::string& key, const std::string& value) {
-  QSettings& s = store(app);
-  s.setValue(settingKey(section, key), QString::fromStdString(value));
-  s.sync();
-  if (s.status() != QSettings::NoError) {
-    raise(err::kPlatform, "The settings store cannot be written: " + s.fileName().toStdString());
+  QSettings* s = store(app);
+  const std::string cannot =
+      "The settings store cannot be written: " + storePath(app).toStdString();
+  if (s == nullptr) raise(err::kPlatform, cannot);
+  const QString k = settingKey(section, key), v = QString::fromStdString(value);
+  s->setValue(k, v);
+  s->sync();
+  if (s->status() == QSettings::FormatError) {
+    // The file read was odd (a byte-order mark, UTF-16, NUL bytes, junk). Qt keeps saying so
+    // after its write has replaced the file with a clean one, and would hide a write that
+    // failed: read the store afresh and judge by what it holds.
+    stores_.erase(app);
+    s = store(app);
+    if (s != nullptr) {
+      s->sync();
+      s->allKeys();  // every section parsed, so an odd file left behind shows
+      if (s->status() == QSettings::NoError && s->value(k) == v) return;
+    }
   }
+  if (s == nullptr || s->status() != QSettings::NoError) raise(err::kPlatform, cannot);
 }
 
 // ---- System services. Linux has no screen-saver flags of the Windows kind and no password
@@ -430,11 +451,29 @@ void QtPlatform::appendToFile(const std::string& path, std::string_view bytes, b
 
 namespace {
 int g_signalWrite = -1;
-void onSignal(int) {
+volatile std::sig_atomic_t g_loopRunning = 0, g_signalPending = 0;
+
+void onSignal(int sig) {
+  if (!g_loopRunning || g_signalPending) {
+    // Outside the event loop nobody reads the pipe (start-up may wait in a call that is
+    // restarted after the signal), and a second signal means the first was not taken: end
+    // the way the signal ends any program.
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    sigaction(sig, &dfl, nullptr);
+    ::raise(sig);  // delivered when this handler returns
+    return;
+  }
+  g_signalPending = 1;
   const char c = 1;
   [[maybe_unused]] ssize_t n = ::write(g_signalWrite, &c, 1);
 }
 }  // namespace
+
+void QtPlatform::takeSignalsInEventLoop(bool on) {
+  g_loopRunning = on ? 1 : 0;
+}
 
 void QtPlatform::handleTerminationSignals() {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe_) != 0) return;
