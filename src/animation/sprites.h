@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -9,6 +10,39 @@
 #include "platform/surface.h"
 
 namespace ps {
+
+// An image scaled once to a fixed size and kept as runs of opaque pixels, so that drawing it is
+// a few block copies per row. Draws exactly what Surface::drawImage draws at that size.
+class ScaledSprite {
+ public:
+  ScaledSprite() = default;
+  ScaledSprite(const Image& img, int w, int h);
+
+  int width() const { return w_; }
+  int height() const { return h_; }
+  bool empty() const { return w_ <= 0 || h_ <= 0; }
+  // The part of the w × h square that holds opaque pixels, relative to its top-left corner.
+  Rect opaqueBounds() const { return opaque_; }
+  std::size_t bytes() const {
+    return rowStart_.capacity() * sizeof(std::uint32_t) + runs_.capacity() * sizeof(Run) +
+           pixels_.capacity() * sizeof(std::uint32_t);
+  }
+
+  // Draws with the top-left corner at (x, y), touching only the pixels inside `within`.
+  void draw(Surface& target, int x, int y, const Rect& within) const;
+  void draw(Surface& target, int x, int y) const { draw(target, x, y, target.bounds()); }
+
+ private:
+  struct Run {
+    std::int16_t x, len;
+    std::uint32_t offset;  // into pixels_
+  };
+  int w_ = 0, h_ = 0;
+  Rect opaque_;
+  std::vector<std::uint32_t> rowStart_;  // h + 1 indices into runs_
+  std::vector<Run> runs_;
+  std::vector<std::uint32_t> pixels_;
+};
 
 class SpriteBank {
  public:
@@ -27,6 +61,9 @@ class SpriteBank {
   struct Sprite {
     const ScaledSprite* scaled = nullptr;
     const Image* image = nullptr;
+    // Draws at (x, y), scaled to w × h (the size it was found at), inside `within` only.
+    void draw(Surface& target, int x, int y, int w, int h, const Rect& within) const;
+    bool operator==(const Sprite&) const = default;
   };
   Sprite find(int n, int w, int h);
 
