@@ -33,7 +33,7 @@ void BM_Tick(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   Scene scene(w, h, kWarmUp);
   frmMain& m = scene.meadow->main();
-  m.compositor.literal = state.range(2) != 0;
+  m.compositor.setLiteral(state.range(2) != 0);
   for (auto _ : state) scene.meadow->tick();
   // The slots at the end, and how many of them grow (are drawn in every frame).
   int growing = 0, slots = scene.meadow->process().LastFlower + 1;
@@ -43,8 +43,8 @@ void BM_Tick(benchmark::State& state) {
   }
   state.counters["slots"] = slots;
   state.counters["growing"] = growing;
-  state.SetLabel(m.compositor.literal ? "literal: two whole-frame copies"
-                                      : "ordinary: what changed");
+  state.SetLabel(m.compositor.literal() ? "literal: two whole-frame copies"
+                                        : "ordinary: what changed");
 }
 
 // The layout pass of a window that has run a while, for each background (the desktop image,

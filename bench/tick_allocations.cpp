@@ -39,7 +39,7 @@ int main() {
   for (bool literal : {false, true}) try {
       headless::HeadlessPlatform os(headless::sourceResources());
       headless::Meadow meadow(os, 11, 640, 480);
-      meadow.main().compositor.literal = literal;
+      meadow.main().compositor.setLiteral(literal);
       for (int t = 0; t < 2000; ++t) meadow.tick();
       long long before = g_allocations;
       for (int t = 0; t < 3000; ++t) meadow.tick();

@@ -122,7 +122,7 @@ TEST(Compositor, FramesFromWhatChangedEqualFramesComposedWhole) {
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     fake::FakePlatform os;
     Compositor whole(40), changed(40);
-    whole.literal = true;
+    whole.setLiteral(true);
     Driver a(pictures, seed), b(pictures, seed);
     for (Compositor* c : {&whole, &changed}) c->setTextStyle(os, Font{}, 0xFFFFFF);
     a.scene(whole, 160, 120);

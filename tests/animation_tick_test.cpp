@@ -144,7 +144,7 @@ std::vector<std::uint64_t> run(bool literal, int ticks) {
   clock = LocalTime{2001, 4, 9, 23, 58, 40, 0};
   m.start();
   frmMain& f = m.main();
-  f.compositor.literal = literal;
+  f.compositor.setLiteral(literal);
   std::vector<std::uint64_t> hashes;
   Surface previous;
   for (int t = 0; t < ticks; ++t) {
@@ -196,7 +196,7 @@ TEST(FramePath, AStepThatFailsHalfwayLeavesNothingStaleOnTheScreen) {
     reports.install(m.w, answer::kCancel);
     m.start();
     frmMain& f = m.main();
-    f.compositor.literal = literal;
+    f.compositor.setLiteral(literal);
     for (int t = 0; t < 600; ++t) {
       // Every hundredth tick the flower step fails at the first waiting slot (division by
       // zero), after the growing slots before it have drawn; the tick leaves there.

@@ -18,10 +18,8 @@ void frmMain::CaptureDesktop(Guard& layout) {
     (void)os.captureDesktop(picBG(), roundI32(c.width), roundI32(c.height));
     picBG().markDirty(picBG().bounds());
   });
-  layout([this] {
-    imgBG.setSize(picBG().width(), picBG().height());
-    imgBG.copyRect(picBG(), imgBG.bounds());
-  });
+  // Read again only when a scene is built with the desktop: kept packed.
+  layout([this] { imgBG.pack(picBG()); });
   layout([this] { DesktopCaptured = true; });
 }
 
@@ -72,7 +70,7 @@ void frmMain::Hintergrund() {
     case 3:
       g([this] {
         picBG().fill(0);
-        picBG().copyRect(imgBG, imgBG.bounds());
+        imgBG.unpackInto(picBG());
       });
       break;
     default:

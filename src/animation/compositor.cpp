@@ -116,19 +116,32 @@ void Compositor::newScene() {
   plantHeldDraws();  // planted before the scene is painted over
 }
 
+void Compositor::setLiteral(bool on) {
+  if (on == literal_) return;
+  literal_ = on;
+  // What the other way knew of the last frame is of no use: the next frame is composed whole.
+  wholeFrame_ = true;
+  if (on) {
+    bufferFromWindow();
+  } else {
+    buffer_.release();
+  }
+}
+
 void Compositor::bufferFromWindow() {
+  if (!literal_) return;  // the window surface is the back buffer
   buffer_.setSize(window_.width(), window_.height());
   buffer_.copyRect(window_, buffer_.bounds());
 }
 
 void Compositor::drawSprite(Surface& target, int key, const SpriteBank::Sprite& s, int x, int y,
                             int w, int h) {
-  const bool held = hold_ && (&target == &buffer_ || &target == &background_);
+  const bool held = hold_ && (&target == &buffer() || &target == &background_);
   if (!held) {
     s.draw(target, x, y, w, h, target.bounds());
     return;
   }
-  (&target == &buffer_ ? growing_ : planted_).add(key, s, x, y, w, h);
+  (&target == &background_ ? planted_ : growing_).add(key, s, x, y, w, h);
 }
 
 // What the flower step planted, into the background once this frame no longer restores from it.
@@ -143,7 +156,8 @@ void Compositor::beginFrame() {
   plantHeldDraws();
   growing_.begin();
   printedNow_ = 0;
-  if (!literal) return;
+  if (!literal_) return;
+  buffer_.setSize(window_.width(), window_.height());
   buffer_.copyRect(background_, buffer_.bounds());
   bgChanged_.clear();
   toWindow_.clear();
@@ -153,8 +167,9 @@ void Compositor::beginFrame() {
 }
 
 void Compositor::restore(const DirtyRegion& region) {
+  Surface& buffer = this->buffer();
   for (const Rect& r : region.rects()) {
-    buffer_.copyRect(background_, r);
+    buffer.copyRect(background_, r);
     toWindow_.add(r);
   }
 }
@@ -162,10 +177,10 @@ void Compositor::restore(const DirtyRegion& region) {
 // After the flower step: the background with everything planted so far, and the growing
 // flowers over it, into the back buffer. Texts it touches come off; they are printed again.
 void Compositor::composeFrame() {
-  if (literal) return;
+  if (literal_) return;
   restore_.clear();
   if (wholeFrame_) {
-    restore_.add(buffer_.bounds());
+    restore_.add(window_.bounds());
     windowWhole_ = true;
     wholeFrame_ = false;
   } else {
@@ -176,12 +191,12 @@ void Compositor::composeFrame() {
   for (PrintedText& t : texts_) t.takenOff = false;
   takeOffTexts(restore_);
   restore(restore_);
-  growing_.draw(buffer_, restore_.rects());
+  growing_.draw(window_, restore_.rects());
   growing_.commit();
 }
 
 Compositor::Extent Compositor::print(std::string_view text, int x, int y) {
-  if (literal) {
+  if (literal_) {
     drawText(text, x, y);
     return Extent{os_->textWidth(font_, text), os_->textHeight(font_, text)};
   }
@@ -210,7 +225,7 @@ Compositor::Extent Compositor::print(std::string_view text, int x, int y) {
 }
 
 void Compositor::drawText(std::string_view text, int x, int y) {
-  os_->drawText(buffer_, font_, x, y, text, textColour_);
+  os_->drawText(buffer(), font_, x, y, text, textColour_);
 }
 
 void Compositor::takeOffTexts(DirtyRegion& region) {
@@ -235,7 +250,7 @@ void Compositor::clearTexts(DirtyRegion& region, std::size_t printed) {
   for (PrintedText& t : texts_) t.takenOff = false;
   takeOffTexts(region);
   restore(region);
-  growing_.redraw(buffer_, region.rects());
+  growing_.redraw(window_, region.rects());
   for (std::size_t j = 0; j < printed && j < texts_.size(); ++j) {
     PrintedText& t = texts_[j];
     if (!t.takenOff) continue;
@@ -246,27 +261,26 @@ void Compositor::clearTexts(DirtyRegion& region, std::size_t printed) {
 
 void Compositor::showFrame() {
   shown_.clear();
-  if (literal || windowWhole_) {
+  if (literal_) {
     window_.copyRect(buffer_, window_.bounds());
+    windowWhole_ = true;
+  } else {
+    // Texts of the last frame that this one did not print come off.
+    restore_.clear();
+    for (std::size_t j = printedNow_; j < texts_.size(); ++j) {
+      if (texts_[j].onBuffer) restore_.add(texts_[j].area);
+    }
+    if (!restore_.empty()) clearTexts(restore_, printedNow_);
+  }
+  if (windowWhole_) {
     shown_.add(window_.bounds());
-    toWindow_.clear();
-    windowWhole_ = false;
-    plantHeldDraws();
-    return;
-  }
-  // Texts of the last frame that this one did not print come off.
-  restore_.clear();
-  for (std::size_t j = printedNow_; j < texts_.size(); ++j) {
-    if (texts_[j].onBuffer) restore_.add(texts_[j].area);
-  }
-  if (!restore_.empty()) clearTexts(restore_, printedNow_);
-  // The screen gets the changed places themselves: once the meadow covers the screen, the
-  // flowers growing all over it are a fraction of the box that spans them.
-  for (const Rect& r : toWindow_.rects()) {
-    window_.copyRect(buffer_, r);
-    shown_.add(r);
+  } else {
+    // The screen gets the changed places themselves: once the meadow covers the screen, the
+    // flowers growing all over it are a fraction of the box that spans them.
+    for (const Rect& r : toWindow_.rects()) shown_.add(r);
   }
   toWindow_.clear();
+  windowWhole_ = false;
   plantHeldDraws();
 }
 

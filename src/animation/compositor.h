@@ -83,26 +83,29 @@ class Compositor {
   Compositor& operator=(const Compositor&) = delete;
 
   // Compose every frame with two whole-frame copies instead of copying only what changed.
-  bool literal = false;
+  void setLiteral(bool on);
+  bool literal() const { return literal_; }
 
   // The background with everything planted (picBG), the back buffer (picBuffer) and the window
-  // surface, the one that is shown.
+  // surface, the one that is shown. After a frame is shown the back buffer equals the window
+  // surface, so the ordinary way composes on the window surface itself: it is the back buffer.
+  // Only the literal way keeps a back buffer of its own.
   Surface& background() { return background_; }
   const Surface& background() const { return background_; }
-  Surface& buffer() { return buffer_; }
-  const Surface& buffer() const { return buffer_; }
+  Surface& buffer() { return literal_ ? buffer_ : window_; }
+  const Surface& buffer() const { return literal_ ? buffer_ : window_; }
   Surface& window() { return window_; }
   const Surface& window() const { return window_; }
 
   // A scene build begins: whatever it draws goes straight onto the surfaces, and the next frame
   // is composed and shown whole.
   void newScene();
-  // Sizes the back buffer to the window surface and fills it from there.
+  // The back buffer takes the window surface's size and pixels.
   void bufferFromWindow();
 
   // While on, sprite draws onto the background or the back buffer are held back (see above);
   // `key` orders the draws of one frame.
-  void holdDraws(bool on) { hold_ = on && !literal; }
+  void holdDraws(bool on) { hold_ = on && !literal_; }
   void drawSprite(Surface& target, int key, const SpriteBank::Sprite& s, int x, int y, int w,
                   int h);
 
@@ -142,7 +145,8 @@ class Compositor {
   void restore(const DirtyRegion& region);
   void drawText(std::string_view text, int x, int y);
 
-  Surface background_, buffer_, window_;
+  bool literal_ = false;
+  Surface background_, buffer_, window_;  // buffer_: the literal way's back buffer
   // What changed on the background since it was last copied into the back buffer, what of the
   // back buffer is to be restored, and what changed in the back buffer since it was last copied
   // onto the window.

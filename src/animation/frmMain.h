@@ -10,6 +10,7 @@
 #include "animation/sprites.h"
 #include "host/allgemein.h"
 #include "platform/forms.h"
+#include "platform/packedpicture.h"
 #include "platform/surface.h"
 
 namespace ps {
@@ -79,7 +80,7 @@ class frmMain : public Form {
   // desktop image, and the window's own persistent image (what the screen shows).
   Surface& picBG() { return compositor.background(); }
   Surface& picBuffer() { return compositor.buffer(); }
-  Surface imgBG;
+  PackedPicture imgBG;
   const Surface& window() const { return compositor.window(); }
 
   // The text cursor of the back buffer.

@@ -338,6 +338,14 @@ ShmPresenter* QtPlatform::presenter(Window& w) {
     if (way == nullptr || std::strcmp(way, "qt") != 0) {
       w.presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
     }
+    if (w.presenter) {
+      Form* form = w.form;
+      fw->presentDirectly([this, form](std::span<const Rect> rects) {
+        Window* x = find(*form);
+        const Surface* s = form->windowSurface();
+        return x != nullptr && x->presenter && s != nullptr && x->presenter->present(*s, rects);
+      });
+    }
   }
   return w.presenter.get();
 }
@@ -357,6 +365,7 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
   if (presenter(*w)) {
     if (w->presenter->present(surface, dirty)) return;
     w->presenter.reset();
+    fw->presentDirectly(nullptr);
     fw->update();  // what the failed frame may have missed
   }
   // Qt gathers the rectangles into one region and paints it with the next paint event. Many

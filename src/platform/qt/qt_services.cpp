@@ -153,6 +153,7 @@ bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
     u32* dst = target.row(y);
     for (int x = 0; x < cw; ++x) dst[x] = src[x] & 0x00FFFFFFu;
   }
+  desktop_ = QImage();  // taken once: the system keeps its own copy
   return true;
 }
 
