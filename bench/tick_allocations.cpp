@@ -46,7 +46,7 @@ int main() {
       long long n = g_allocations - before;
       std::printf("%s path: %lld allocations in 3000 ticks\n", literal ? "literal" : "ordinary", n);
       if (n != 0) ++failures;
-    } catch (const headless::Ended& e) {
+    } catch (const ProgramEnd& e) {
       std::printf("the meadow ended (code %d)\n", e.code);
       ++failures;
     }
