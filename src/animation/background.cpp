@@ -47,7 +47,7 @@ void frmMain::Hintergrund() {
       float h = 0;
       i16 i = 0;
       bool scaled = false;
-      g([&] { StripPicture = loadPicture(ResourceKind::Bitmap, add16(100, which)); });
+      g([&] { StripPicture = loadPicture(os, ResourceKind::Bitmap, add16(100, which)); });
       g([&] { TileWidth = tileWidthOf(StripPicture, os.twipsPerPixel()); });
       g([&] { h = os.clientSize(*this).height; });
       g([&] { i = 0; });

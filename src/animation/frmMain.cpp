@@ -19,7 +19,8 @@ void endOnInput(const char* procedure) {
 frmMain::frmMain()
     : Form("frmMain"),
       tmrAnimation(*this, ControlKind::Timer, "tmrAnimation"),
-      lblURL(*this, ControlKind::Label, "lblURL") {
+      lblURL(*this, ControlKind::Label, "lblURL"),
+      sprites_(platform()) {
   setDesign("", 0, 0, true, 0x000000, Font{"Comic Sans MS", 9.75, 700, false, false, false, 0});
   tmrAnimation.onTimer = [this] { tmrAnimation_Timer(); };
   // The anchor sizes itself to its text, as an auto-sized label does.

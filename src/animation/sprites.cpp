@@ -79,7 +79,7 @@ void SpriteBank::prepare() {
 const Image& SpriteBank::image(int n) {
   auto k = static_cast<size_t>(n - kFirst);
   if (!loaded_[k]) {
-    images_[k] = loadPicture(ResourceKind::Icon, n);
+    images_[k] = loadPicture(from_, ResourceKind::Icon, n);
     loaded_[k] = true;
   }
   return images_[k];
@@ -95,7 +95,8 @@ SpriteBank::Sprite SpriteBank::find(int n, int w, int h) {
   if (n < kFirst || n > kLast) {
     // No sprite has this number; the platform says how loading it fails.
     auto it = others_.find(n);
-    if (it == others_.end()) it = others_.emplace(n, loadPicture(ResourceKind::Icon, n)).first;
+    if (it == others_.end())
+      it = others_.emplace(n, loadPicture(from_, ResourceKind::Icon, n)).first;
     return Sprite{nullptr, &it->second};
   }
   if (const ScaledSprite* s = scaled(n, w, h)) return Sprite{s, nullptr};

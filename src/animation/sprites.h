@@ -46,6 +46,8 @@ class ScaledSprite {
 
 class SpriteBank {
  public:
+  explicit SpriteBank(Resources& from) : from_(from) {}
+
   static constexpr int kFirst = 101, kLast = 200;
   // Growing flowers are drawn from 16 to 34 pixels square at the speeds the settings offer,
   // grass at 32; other sizes are drawn straight from the decoded picture.
@@ -77,6 +79,7 @@ class SpriteBank {
   const Image& image(int n);
   const ScaledSprite* scaled(int n, int w, int h) const;
 
+  Resources& from_;
   static constexpr int kCount = kLast - kFirst + 1;
   static constexpr int kSizes = kLargest - kSmallest + 1;
   std::array<Image, kCount> images_;

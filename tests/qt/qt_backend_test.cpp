@@ -171,10 +171,10 @@ TEST(Drawing, TextAtTheEdgesIsClipped) {
 
 TEST(Resources, PicturesByNumberAndAFailureForOthers) {
   World w;
-  Image sprite = loadPicture(ResourceKind::Icon, 101);
+  Image sprite = loadPicture(w.os, ResourceKind::Icon, 101);
   EXPECT_EQ(sprite.width, 32);
   EXPECT_TRUE(sprite.hasMask());
-  EXPECT_EQ(loadPicture(ResourceKind::Data, 301).width, 256);
+  EXPECT_EQ(loadPicture(w.os, ResourceKind::Data, 301).width, 256);
   EXPECT_FALSE(w.os.resource(ResourceKind::Bitmap, 101).empty());
   EXPECT_FALSE(w.os.resource(ResourceKind::Icon, 1).empty());
   for (auto [kind, n] : {std::pair{ResourceKind::Icon, 100},

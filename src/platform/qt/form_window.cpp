@@ -67,7 +67,7 @@ class ImageWidget : public QWidget {
 
 QImage pictureOf(const Control& c) {
   try {
-    return toQImage(loadPicture(c.pictureKind(), c.pictureId()));
+    return toQImage(loadPicture(platform(), c.pictureKind(), c.pictureId()));
   } catch (const Failure&) {
     return {};  // a missing picture leaves the control without one, as an empty picture would
   }

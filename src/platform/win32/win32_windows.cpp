@@ -669,7 +669,7 @@ const Image* Win32Platform::picture(NativeForm& nf, const Control& c) {
   if (it == nf.pictures.end()) {
     Image img;
     try {
-      img = loadPicture(c.pictureKind(), c.pictureId());
+      img = loadPicture(platform(), c.pictureKind(), c.pictureId());
     } catch (const Failure&) {
       // Painting goes on without a picture that cannot be had; nothing to report here.
     }
