@@ -3,6 +3,7 @@
 
 #include "animation/frmMain.h"
 #include "dialogs/frmConfig.h"
+#include "dialogs/frmInfo.h"
 #include "errors/ErrPtnr.h"
 #include "errors/guard.h"
 #include "fake/fake_platform.h"
@@ -68,6 +69,34 @@ TEST(StartUp, EmptyAndSlashSStartTheRunningMode) {
     EXPECT_EQ(order[0],
               "SetWindowPos(" + std::to_string(w.process.main().hWnd()) + ",-1,0,0,0,0,3)");
     EXPECT_EQ(order[1], "showWindow(frmMain)");
+  }
+}
+
+TEST(StartUp, TheDesktopIsKeptBeforeTheMeadowCoversItOnlyWhenItMayShowIt) {
+  for (int background = 0; background <= 4; ++background) {
+    World w;
+    w.os.store[storeKey("Background")] = std::to_string(background);
+    EXPECT_FALSE(start(w, "/S"));
+    const Calls order = w.os.only({"snapshotDesktop", "createWindow(frmMain)", "captureDesktop"});
+    if (background >= 3) {
+      EXPECT_EQ(order,
+                (Calls{"snapshotDesktop", "createWindow(frmMain)", "captureDesktop(800,600)"}))
+          << background;
+    } else {
+      EXPECT_EQ(order, Calls{"createWindow(frmMain)"}) << background;
+    }
+  }
+}
+
+TEST(StartUp, NoModalWindowOverTheRunningMode) {
+  for (const char* cmd : {"/S", "/C"}) {
+    World w;
+    w.os.modal = [](Form&) { return true; };
+    EXPECT_FALSE(start(w, cmd));
+    const bool running = w.process.ScreenSaverMode != kFalse;
+    EXPECT_EQ(Saver::showModal(w.process.info()), !running) << cmd;
+    EXPECT_EQ(w.os.count("showModal(frmInfo)"), running ? 0 : 1) << cmd;
+    EXPECT_TRUE(w.process.forms.isLoaded(w.process.info())) << cmd;
   }
 }
 

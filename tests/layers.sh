@@ -4,7 +4,8 @@
 #   2. the system layer                               src/host src/animation src/dialogs src/errors
 #   3. the backends                                   src/platform/win32 src/platform/qt
 # A file of a layer may include its own layer and those below it, and nothing of the machine
-# (<windows.h>, Qt, X) below the backends. Prints every wrong include; fails if there is one.
+# (<windows.h>, Qt, X) below the backends; and no backend reads the running mode. Prints every
+# fault; fails if there is one.
 #
 #   tests/layers.sh [SOURCE_DIR]
 set -uo pipefail
@@ -32,6 +33,13 @@ machine='windows\.h|winuser\.h|wingdi\.h|Q[A-Za-z]+|qt[a-z]*/|xcb/|X11/'
 
 check "$system|$backends|$machine" platform/*.h platform/*.cpp
 check "$backends|$machine" host/* animation/* dialogs/* errors/*
+
+# The running mode's rules are the system's: a backend carries out operations and delivers
+# events, and does not look at the mode.
+while IFS= read -r line; do
+  echo "src/$line: a backend reads the running mode"
+  wrong=1
+done < <(grep -rn 'ScreenSaverMode' platform/win32 platform/qt 2>/dev/null)
 
 if [ "$wrong" = 0 ]; then
   echo "ok: every include goes to the same layer or a lower one"

@@ -58,6 +58,7 @@ class NullPlatform : public Platform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface&, int, int) override { return false; }
+  void snapshotDesktop() override {}
 
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
 

@@ -81,6 +81,7 @@ class FakePlatform : public NullPlatform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface& target, int w, int h) override;
+  void snapshotDesktop() override { log("snapshotDesktop"); }
 
   // Resources: the committed files under resources/, unless a test says otherwise.
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;

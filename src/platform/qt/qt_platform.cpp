@@ -193,9 +193,6 @@ void QtPlatform::maximizeWindow(Form& form) {
   if (launch_.xscreensaver) {
     w->hackWindow = true;
   } else {
-    // The desktop as it is before the window covers it: the layout pass that wants it runs
-    // only once the window has its full size.
-    snapshotDesktop();
     w->fullScreen = true;
   }
   if (w->widget->isVisible()) showWindow(form);
@@ -256,10 +253,6 @@ void QtPlatform::hostGone(Form& form) {
 bool QtPlatform::showModal(Form& form) {
   Window* w = find(form);
   if (w == nullptr) return false;
-  for (auto& [f, other] : windows_) {
-    // Nothing can be shown over the running mode: it covers the screen and holds the input.
-    if (other->fullScreen || other->hackWindow) return false;
-  }
   FormWindow* fw = w->widget.get();
   fw->setWindowModality(Qt::ApplicationModal);
   fw->show();

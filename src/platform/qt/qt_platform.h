@@ -65,6 +65,7 @@ class QtPlatform : public Platform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface& target, int w, int h) override;
+  void snapshotDesktop() override;
 
   // Resources
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
@@ -115,7 +116,6 @@ class QtPlatform : public Platform {
   void takeInput(Window& w);
   void releaseInput();
   void hostGone(Form& form);
-  void snapshotDesktop();
   QSettings& store(const std::string& app);
   void restorePointer();
 

@@ -227,14 +227,6 @@ HBRUSH Win32Platform::brush(u32 rgb) {
 // ---- windows ----
 
 Hwnd Win32Platform::createWindow(Form& form) {
-  // The running mode is about to cover the screen: keep the desktop as the user left it.
-  if (P().ScreenSaverMode != kFalse && !desktopTaken_) {
-    desktopTaken_ = true;
-    SizeF s = screenSize();
-    if (!grabDesktop(desktop_, static_cast<int>(s.width), static_cast<int>(s.height))) {
-      desktop_.release();
-    }
-  }
   auto nf = std::make_unique<NativeForm>();
   nf->form = &form;
   nf->caption = form.caption();
@@ -295,6 +287,17 @@ void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   ::SetWindowPos(nf.hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool Win32Platform::fillsScreen(const NativeForm& nf) {
+  return nf.maximized && nf.form->borderless();
+}
+
+bool Win32Platform::screenCovered() const {
+  for (const auto& [f, nf] : forms_) {
+    if (fillsScreen(*nf)) return true;
+  }
+  return false;
+}
+
 void Win32Platform::fillScreen(NativeForm& nf, UINT flags) {
   if (nf.form->borderless()) {
     ::SetWindowPos(nf.hwnd, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
@@ -330,8 +333,6 @@ void Win32Platform::focusFirst(NativeForm& nf) {
 }
 
 bool Win32Platform::showModal(Form& form) {
-  // In the running mode the meadow covers the screen: nobody could see or answer a dialog.
-  if (P().ScreenSaverMode != kFalse) return false;
   NativeForm* nf = find(form);
   if (!nf) return false;
   trace("showModal(" + form.name() + ")");
@@ -1040,7 +1041,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       Saver::deliver([&] { f.Form_KeyDown(key, shiftState()); });
       // Alt+F4 and the other system keys, except over the running meadow: there the key has
       // asked for the password already, and a refused one must not close the window anyway.
-      if (msg == WM_SYSKEYDOWN && P().ScreenSaverMode == kFalse) {
+      if (msg == WM_SYSKEYDOWN && !fillsScreen(nf)) {
         return DefWindowProcW(hwnd, msg, wp, lp);
       }
       return 0;
@@ -1084,7 +1085,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SYSCOMMAND:
       // No second screen saver over the running one.
-      if ((wp & 0xFFF0) == SC_SCREENSAVE && P().ScreenSaverMode != kFalse) return 0;
+      if ((wp & 0xFFF0) == SC_SCREENSAVE && screenCovered()) return 0;
       break;
     default:
       break;
