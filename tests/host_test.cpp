@@ -1,6 +1,8 @@
 // Start-up, settings and the ending of the running mode, on the fake platform.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "animation/frmMain.h"
 #include "dialogs/frmConfig.h"
 #include "dialogs/frmInfo.h"
@@ -98,6 +100,22 @@ TEST(StartUp, NoModalWindowOverTheRunningMode) {
     EXPECT_EQ(w.os.count("showModal(frmInfo)"), running ? 0 : 1) << cmd;
     EXPECT_TRUE(w.process.forms.isLoaded(w.process.info())) << cmd;
   }
+}
+
+TEST(StartUp, ABorderedWindowNeverPlacedOpensInTheMiddleOfTheScreen) {
+  World w;
+  w.os.screen = SizeF{1024, 768};
+  EXPECT_FALSE(start(w, "/C"));
+  const Form& f = w.process.config();
+  EXPECT_EQ(f.left(), std::round((1024 * 15 - f.width()) / 2));
+  EXPECT_EQ(f.top(), std::round((768 * 15 - f.height()) / 2));
+  // A window that was placed stays where it was put.
+  Form placed("placed");
+  placed.move(300, 450, 3000, 2000);
+  w.process.forms.load(placed);
+  EXPECT_EQ(placed.left(), 300);
+  EXPECT_EQ(placed.top(), 450);
+  w.process.forms.unload(placed);
 }
 
 TEST(StartUp, UnknownSwitchesLoadNothingButStillSwitchActivationOff) {

@@ -1,6 +1,7 @@
 #include "platform/forms.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace ps {
 
@@ -46,6 +47,13 @@ Form& Forms::at(int i) const {
 
 void Forms::load(Form& form) {
   if (isLoaded(form)) return;
+  if (!form.borderless() && form.left() == 0 && form.top() == 0) {
+    // A bordered window that was never placed opens in the middle of the screen.
+    const SizeF screen = windowing_.screenSize();
+    const auto tpp = static_cast<float>(windowing_.twipsPerPixel());
+    form.move(std::round((screen.width * tpp - form.width()) / 2),
+              std::round((screen.height * tpp - form.height()) / 2), form.width(), form.height());
+  }
   form.attach(&windowing_, windowing_.createWindow(form));
   loaded_.push_back(&form);
   form.Form_Load();

@@ -121,14 +121,8 @@ void QtPlatform::formChanged(Form& form) {
   } else {
     fw->resize(client);
   }
-  if (form.left() == 0 && form.top() == 0) {
-    // Never placed: the middle of the screen.
-    QRect screen = QGuiApplication::primaryScreen()->geometry();
-    fw->move(screen.center() - QPoint(client.width() / 2, client.height() / 2));
-  } else {
-    fw->move(static_cast<int>(std::lround(form.left() / tpp)),
-             static_cast<int>(std::lround(form.top() / tpp)));
-  }
+  fw->move(static_cast<int>(std::lround(form.left() / tpp)),
+           static_cast<int>(std::lround(form.top() / tpp)));
 }
 
 void QtPlatform::controlChanged(Form& form, Control& control) {

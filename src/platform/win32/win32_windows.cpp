@@ -262,8 +262,7 @@ void Win32Platform::destroyWindow(Form& form) {
 }
 
 // The window's place from the model: outer position and size in twips; a bordered window's
-// client area is the model's client size. A bordered window that the design leaves at 0, 0
-// opens in the middle of the screen.
+// client area is the model's client size.
 void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   Form& f = *nf.form;
   if (!force && nf.left == f.left() && nf.top == f.top() && nf.width == f.width() &&
@@ -280,10 +279,6 @@ void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = static_cast<int>(std::lround(f.left() / tpp));
   int y = static_cast<int>(std::lround(f.top() / tpp));
-  if (!f.borderless() && f.left() == 0 && f.top() == 0) {
-    x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  }
   ::SetWindowPos(nf.hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
