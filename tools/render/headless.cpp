@@ -62,18 +62,6 @@ LocalTime HeadlessPlatform::now() {
   return t;
 }
 
-std::string HeadlessPlatform::shortDate(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%02d.%02d.%04d", t.day, t.month, t.year);
-  return b;
-}
-
-std::string HeadlessPlatform::longTime(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  return b;
-}
-
 void HeadlessPlatform::reportFatal(const std::string& message) {
   std::cerr << message << '\n';
 }

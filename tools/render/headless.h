@@ -31,8 +31,6 @@ class HeadlessPlatform : public NullPlatform {
 
   // The start time, moved on by the ticks since the meadow began.
   LocalTime now() override;
-  std::string shortDate(const LocalTime& t) override;
-  std::string longTime(const LocalTime& t) override;
   std::string commandLine() override { return "/S"; }
   std::string programName() override { return "petalstream-render"; }
   // Failures and error protocols go to the standard error stream.
