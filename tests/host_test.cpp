@@ -441,6 +441,23 @@ TEST(Ending, ShutdownUnloadsTheLastLoadedFirst) {
   EXPECT_TRUE(w.os.only({"exitProcess"}).empty());
 }
 
+TEST(Ending, TheEndOfTheSessionUnloadsEveryWindowAndEnds) {
+  for (const char* cmd : {"/C", "/S"}) {
+    World w;
+    start(w, cmd);
+    w.process.forms.load(w.process.errPtnr());
+    w.os.calls.clear();
+    EXPECT_TRUE(endsProgram([] { Saver::endSession(); })) << cmd;
+    EXPECT_EQ(w.os.only({"destroyWindow"}).front(), "destroyWindow(ErrPtnr)") << cmd;
+    if (w.process.ScreenSaverMode != kFalse) {
+      // The meadow's unload ends the running mode the ordinary way, from inside.
+      EXPECT_EQ(w.os.count("ShowCursor(-1)"), 1);
+    } else {
+      EXPECT_EQ(w.process.forms.count(), 0) << cmd;
+    }
+  }
+}
+
 TEST(Ending, TheHiddenReportNeverKeepsTheProcessAlive) {
   World w;
   w.process.forms.show(w.process.config());

@@ -164,6 +164,11 @@ void exitScreensaver() {
   EndProgram();
 }
 
+void endSession() {
+  Allgemein::Shutdown();
+  EndProgram();
+}
+
 bool showModal(Form& form) {
   Process& p = P();
   if (p.ScreenSaverMode != kFalse) {
