@@ -25,7 +25,22 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
+  # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
+  xscreensaver
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
+  dpkg-dev file man-db
+  # the German locale (a decimal comma) that the tests run the program under
+  locales
+  # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland
+  qt6-wayland weston xwayland
 )
+
+# The tests' German locale, made from the locales package's sources (Debian ships none made).
+german_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8' && return 0
+  echo "install-deps.sh: generating the locale de_DE.UTF-8"
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8
+}
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "install-deps.sh: adding the i386 architecture (for 32-bit Wine)"
@@ -40,6 +55,7 @@ for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install-deps.sh: all ${#packages[@]} packages are installed"
+  german_locale
   exit 0
 fi
 
@@ -64,4 +80,5 @@ if [ ${#still[@]} -ne 0 ]; then
   echo "install-deps.sh: still missing after apt-get install: ${still[*]}" >&2
   exit 1
 fi
+german_locale
 echo "install-deps.sh: done in $((SECONDS - start))s"

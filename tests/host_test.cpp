@@ -291,11 +291,22 @@ TEST(Settings, SaveThenLoadReproducesEveryField) {
   EXPECT_EQ(s.maxFlHalf, 4);
 }
 
-TEST(Settings, ASpeedWrittenUnderAGermanLocaleStillReads) {
+TEST(Settings, UnderAGermanLocaleSpeedsAreWrittenWithAFullStopAndReadEitherWay) {
+  fake::GermanLocale german;
+  ASSERT_TRUE(german.active) << "no German locale (scripts/install-deps.sh generates it)";
+  for (auto [text, speed] : {std::pair{"0.5", 0.5f}, {"0,5", 0.5f}, {"5.5", 5.5f}, {"0,3", 0.3f}}) {
+    World w;
+    w.os.store[storeKey("SpeedF")] = text;
+    Saver::LoadConfig();
+    EXPECT_EQ(w.process.settings.SpeedF, speed) << text;
+  }
   World w;
-  w.os.store[storeKey("SpeedF")] = "0,5";
+  w.process.settings = Settings{7, 0.3f, 1, 1, 1, 600, 4, 0, kFalse};
+  Saver::SaveConfig();
+  EXPECT_EQ(w.os.store[storeKey("SpeedF")], "0.3");
+  w.process.settings.SpeedF = 0;
   Saver::LoadConfig();
-  EXPECT_EQ(w.process.settings.SpeedF, 0.5f);
+  EXPECT_EQ(w.process.settings.SpeedF, 0.3f);
 }
 
 TEST(Settings, ABadStoredValueIsReportedRetriedAndThenEnds) {

@@ -65,6 +65,9 @@ TEST(NumberTexts, SettingsTextsConvertStrictly) {
   EXPECT_EQ(failureOf([] { textToI32("99999999999"); }), err::kOverflow);
   EXPECT_EQ(failureOf([] { textToSingle("1e39"); }), err::kOverflow);
   EXPECT_EQ(failureOf([] { textToSingle("1e999"); }), err::kOverflow);
+  // Too small for a double is zero, however it is written.
+  EXPECT_EQ(textToSingle("-1e-999"), 0.0f);
+  EXPECT_EQ(textToSingle("0." + std::string(400, '0') + "1"), 0.0f);
 }
 
 TEST(NumberTexts, SinglesAreWrittenWithAFullStopAndAtMostSevenDigits) {
@@ -80,6 +83,18 @@ TEST(NumberTexts, SinglesAreWrittenWithAFullStopAndAtMostSevenDigits) {
   for (float v : {0.1f, 0.7f, 3.3f, 9.9f, 1e-9f, 6.02e23f, 123456.7f}) {
     EXPECT_EQ(textToSingle(formatSingle(v)), v) << formatSingle(v);
   }
+}
+
+TEST(NumberTexts, TheCLibrarysLocaleChangesNothing) {
+  fake::GermanLocale german;
+  ASSERT_TRUE(german.active) << "no German locale (scripts/install-deps.sh generates it)";
+  EXPECT_EQ(textToSingle("0.5"), 0.5f);
+  EXPECT_EQ(textToSingle("5,5"), 5.5f);
+  EXPECT_EQ(textToI16("2.5"), 2);
+  EXPECT_EQ(formatSingle(0.3f), "0.3");
+  EXPECT_EQ(formatSingle(123456789.0f), "123456800");
+  EXPECT_EQ(formatSingle(-1.5e-9f), "-1.5E-09");
+  EXPECT_EQ(leadingNumber("12.5 Min."), 12.5);
 }
 
 TEST(CommandLine, SwitchIsTheFirstTwoCharactersTrimmedAndUpperCased) {

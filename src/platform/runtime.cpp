@@ -1,6 +1,7 @@
 #include "platform/runtime.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -169,10 +170,46 @@ size_t scanNumber(std::string_view s, Skip skip, bool allowComma, std::string& c
   return end;
 }
 
+// True when the canonical text's first significant digit stands left of the decimal point
+// (its magnitude is 1 or more), which tells an overflow from an underflow.
+bool magnitudeAtLeastOne(const std::string& canon) {
+  size_t i = canon[0] == '-' ? 1 : 0;
+  long long lead = 0;  // decimal exponent of the first significant digit
+  bool found = false;
+  long long intDigits = 0;
+  for (; i < canon.size() && isDigit(canon[i]); ++i) {
+    if (found || canon[i] != '0') {
+      found = true;
+      ++intDigits;
+    }
+  }
+  lead = intDigits - 1;
+  if (!found && i < canon.size() && canon[i] == '.') {
+    for (++i; i < canon.size() && canon[i] == '0'; ++i) --lead;
+  }
+  const size_t e = canon.find('e');
+  if (e != std::string::npos) {
+    long long exp = 0;
+    for (size_t j = e + 1; j < canon.size() && exp < 100000; ++j) {
+      if (isDigit(canon[j])) exp = exp * 10 + (canon[j] - '0');
+    }
+    lead += canon.compare(e + 1, 1, "-") == 0 ? -exp : exp;
+  }
+  return lead >= 0;
+}
+
+// The canonical text has a full stop whatever the C library's locale says (a Qt program
+// takes the user's), so it is converted without the locale's help. Too large gives infinity
+// and too small zero, as strtod would.
 double toDouble(const std::string& canon) {
-  // strtod on the canonical text: the C locale is always in force for it here since the
-  // separator was normalised to a full stop.
-  return std::strtod(canon.c_str(), nullptr);
+  double v = 0.0;
+  const char* end = canon.data() + canon.size();
+  auto [ptr, ec] = std::from_chars(canon.data(), end, v);
+  if (ec == std::errc::result_out_of_range) {
+    const double sign = canon[0] == '-' ? -1.0 : 1.0;
+    return magnitudeAtLeastOne(canon) ? sign * HUGE_VAL : sign * 0.0;
+  }
+  return ec == std::errc() && ptr == end ? v : 0.0;
 }
 
 }  // namespace
@@ -207,21 +244,22 @@ double leadingNumber(std::string_view text) {
 
 std::string formatSingle(float v) {
   if (v == 0.0f) return "0";
+  // to_chars writes as printf would in the C locale, whatever locale the process is in.
   char buf[64];
+  auto text = [&buf](std::chars_format f, int precision, double x) {
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, x, f, precision).ptr);
+  };
   double d = v;
   double mag = std::fabs(d);
   if (mag >= 1e-5 && mag < 1e15) {
-    std::snprintf(buf, sizeof buf, "%.7g", d);
-    std::string s = buf;
+    std::string s = text(std::chars_format::general, 7, d);
     if (s.find('e') == std::string::npos) return s;
-    // %g chose an exponent for a whole value of 8+ digits: write the digits it keeps.
-    std::snprintf(buf, sizeof buf, "%.0f", std::stod(s));
-    return buf;
+    // An exponent was chosen for a whole value of 8+ digits: write the digits it keeps.
+    return text(std::chars_format::fixed, 0, toDouble(s));
   }
   // Very small or very large: mantissa and a signed two-digit exponent, as 1E-09.
-  std::snprintf(buf, sizeof buf, "%.6E", d);
-  std::string s = buf;
-  size_t e = s.find('E');
+  std::string s = text(std::chars_format::scientific, 6, d);
+  size_t e = s.find('e');
   std::string mant = s.substr(0, e);
   if (mant.find('.') != std::string::npos) {
     while (mant.back() == '0') mant.pop_back();

@@ -11,7 +11,9 @@ export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" HOME="$WORK/h
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME" "$WORK/runtime"
 chmod 700 "$WORK/runtime"
 unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
-export LANG=C.UTF-8 LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$WORK/runtime"
+# The locale: C.UTF-8 unless the script set E2E_LOCALE before sourcing this file.
+E2E_LOCALE=${E2E_LOCALE:-C.UTF-8}
+export LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE XDG_RUNTIME_DIR="$WORK/runtime"
 PIDS=()
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -22,6 +24,9 @@ for tool in Xvfb xdotool xwininfo convert import; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
 done
 [ -x "$BIN" ] || fail "$BIN is not built"
+# locale -a spells UTF-8 as utf8.
+locale -a 2>/dev/null | grep -qixF "$(sed 's/UTF-8$/utf8/I' <<<"$E2E_LOCALE")" ||
+  skip "no locale $E2E_LOCALE (scripts/install-deps.sh generates de_DE.UTF-8)"
 
 cleanup() {
   local pid
@@ -32,11 +37,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_x [WxH]: a private X server on a display number it picks itself.
+# start_x [WxH [XVFB ARGS...]]: a private X server on a display number it picks itself.
 start_x() {
   local size=${1:-1024x768}
+  shift || true
   # -noreset: the server keeps going when its last client leaves between two steps.
-  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset \
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
     9>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   local i
@@ -73,6 +79,7 @@ wait_exit() {
 }
 
 alive() { kill -0 "$1" 2>/dev/null; }
+source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"
 
 # wait_window NAME SECONDS: the id of a visible window whose name matches, or fails.
 wait_window() {

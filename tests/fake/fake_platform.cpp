@@ -1,6 +1,7 @@
 #include "fake/fake_platform.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -236,6 +237,22 @@ void FakePlatform::appendToFile(const std::string& path, std::string_view bytes,
     if (path.rfind(folder, 0) == 0) raise(err::kFileAccess);
   }
   files[path] += bytes;
+}
+
+GermanLocale::GermanLocale() {
+  previous_ = std::setlocale(LC_ALL, nullptr);
+  // glibc's name (scripts/install-deps.sh generates it), then the C runtimes' of Windows.
+  for (const char* name : {"de_DE.UTF-8", "German_Germany.1252", "de-DE"}) {
+    if (std::setlocale(LC_ALL, name) != nullptr) {
+      active = std::strcmp(std::localeconv()->decimal_point, ",") == 0;
+      if (active) return;
+    }
+  }
+  std::setlocale(LC_ALL, previous_.c_str());
+}
+
+GermanLocale::~GermanLocale() {
+  std::setlocale(LC_ALL, previous_.c_str());
 }
 
 }  // namespace ps::fake

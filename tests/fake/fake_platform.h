@@ -39,6 +39,8 @@ class FakePlatform : public NullPlatform {
   std::string progName = "PetalStream";
   char separator = '\\';
   std::string dataDir = "C:\\Users\\me\\AppData\\Local\\PetalStream";
+  bool installed = false;                    // programInstalled
+  bool hack = false;                         // hackMode
   std::map<std::string, std::string> files;  // path -> content
   std::set<std::string> unwritableFolders;   // appending below these raises 75
   bool desktopFails = false;
@@ -105,6 +107,8 @@ class FakePlatform : public NullPlatform {
   std::string programName() override { return progName; }
   char pathSeparator() override { return separator; }
   std::string userDataDirectory() override { return dataDir; }
+  bool programInstalled() override { return installed; }
+  bool hackMode() override { return hack; }
   std::string toSystemCodePage(std::string_view utf8) override;
   void reportFatal(const std::string& message) override;
   [[noreturn]] void exitProcess(int code) override;
@@ -136,5 +140,19 @@ inline i32 failureOf(const std::function<void()>& f) {
   }
   return 0;
 }
+
+// The C library's locale set to German (a decimal comma) while it lives, as Qt sets it to the
+// user's; `active` is false when the system has no such locale.
+class GermanLocale {
+ public:
+  GermanLocale();
+  ~GermanLocale();
+  GermanLocale(const GermanLocale&) = delete;
+  GermanLocale& operator=(const GermanLocale&) = delete;
+  bool active = false;
+
+ private:
+  std::string previous_;
+};
 
 }  // namespace ps::fake

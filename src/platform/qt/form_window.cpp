@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -314,6 +315,15 @@ void FormWindow::paintEvent(QPaintEvent* e) {
     for (const QRect& r : e->region()) {
       QRect s = r & img.rect();
       if (!s.isEmpty()) p.drawImage(s.topLeft(), img, s);
+    }
+    // Copied as they are, the pixels keep their zero top byte, which a backing store with an
+    // alpha channel (Wayland's) takes for full transparency: black under them makes them
+    // opaque and leaves their colours.
+    QPaintDevice* target = p.paintEngine()->paintDevice();
+    if (target->devType() == QInternal::Image && static_cast<QImage*>(target)->hasAlphaChannel()) {
+      p.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+      for (const QRect& r : e->region()) p.fillRect(r & img.rect(), Qt::black);
+      p.setCompositionMode(QPainter::CompositionMode_Source);
     }
     rest -= img.rect();
   }

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/qt/launch.h"
+#include "platform/qt/qpa.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_util.h"
 #include "platform/qt/x11.h"
@@ -16,9 +18,14 @@
 int main(int argc, char** argv) {
   using namespace ps;
   std::vector<std::string> args(argv + 1, argv + argc);
+  qt::takePlatformOptions(args);
   qt::Launch launch = qt::interpretLaunch(args, std::getenv("XSCREENSAVER_WINDOW"));
   if (launch.help) {
     std::cout << qt::usageText();
+    return 0;
+  }
+  if (launch.version) {
+    std::cout << qt::versionLine();
     return 0;
   }
   if (!launch.error.empty()) {
@@ -28,20 +35,22 @@ int main(int argc, char** argv) {
   // X11 it is (the preview and XScreenSaver hand us X windows), unless told otherwise.
   const char* qpa = std::getenv("QT_QPA_PLATFORM");
   if (qpa == nullptr || *qpa == '\0') setenv("QT_QPA_PLATFORM", "xcb", 1);
-  const std::string platformName = std::getenv("QT_QPA_PLATFORM");
-  if (platformName.rfind("xcb", 0) == 0 && !qt::x11DisplayAvailable()) {
-    const char* display = std::getenv("DISPLAY");
-    std::cerr << "petalstream: no X display to show the screensaver on ("
-              << (display == nullptr || *display == '\0'
-                      ? std::string("DISPLAY is not set")
-                      : "the display '" + std::string(display) + "' cannot be opened")
-              << ").\n"
-                 "Start it from a desktop session, or draw the meadow into image files without "
-                 "a display:\n  petalstream-render --help\n";
+  const std::string platformName = qt::platformName();
+  if (platformName == "xcb" && !qt::x11DisplayAvailable()) {
+    std::cerr << qt::cannotShowMessage(qt::noXDisplayReason());
+    return 2;
+  }
+  const std::string mode = Saver::modeSwitch(launch.commandLine);
+  if (qt::platformIsInvisible(platformName) && (mode == "/S" || mode.empty())) {
+    std::cerr << qt::cannotShowMessage("the screensaver cannot run on the Qt platform '" +
+                                       platformName +
+                                       "': nothing it draws is seen and no input can end it");
     return 2;
   }
 
+  std::optional<qt::PlatformStartGuard> starting(std::in_place);
   QApplication app(argc, argv);
+  starting.reset();
   QApplication::setApplicationName(QStringLiteral("PetalStream"));
   QApplication::setStyle(QStringLiteral("Fusion"));
   qt::installFontSubstitutes();

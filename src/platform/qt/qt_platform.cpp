@@ -322,7 +322,9 @@ ShmPresenter* QtPlatform::presenter(Window& w) {
       !w.presenterTried) {
     w.presenterTried = true;
     const char* way = std::getenv("PETALSTREAM_PRESENT");
-    if (way == nullptr || std::strcmp(way, "qt") != 0) {
+    // Only xcb's windows are X windows (on Wayland a window's id names no X window).
+    if ((way == nullptr || std::strcmp(way, "qt") != 0) &&
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
       w.presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
     }
     if (w.presenter) {

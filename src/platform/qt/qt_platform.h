@@ -93,6 +93,8 @@ class QtPlatform : public Platform {
   std::string programName() override;
   char pathSeparator() override { return '/'; }
   std::string userDataDirectory() override;
+  bool programInstalled() override;
+  bool hackMode() override { return launch_.xscreensaver; }
   std::string toSystemCodePage(std::string_view utf8) override { return std::string(utf8); }
   void reportFatal(const std::string& message) override;
   [[noreturn]] void exitProcess(int code) override;

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <csignal>
@@ -135,9 +136,35 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
   }
 }
 
+namespace {
+// XScreenSaver's image loader: on the PATH the daemon gives its hacks, or in the folders that
+// distributions keep it in.
+QString imageLoader() {
+  const QString name = QStringLiteral("xscreensaver-getimage");
+  QString found = QStandardPaths::findExecutable(name);
+  if (found.isEmpty()) {
+    found = QStandardPaths::findExecutable(
+        name, {QStringLiteral("/usr/libexec/xscreensaver"), QStringLiteral("/usr/lib/xscreensaver"),
+               QStringLiteral("/usr/local/libexec/xscreensaver")});
+  }
+  return found;
+}
+}  // namespace
+
 void QtPlatform::snapshotDesktop() {
   if (desktopTaken_) return;
   desktopTaken_ = true;
+  if (launch_.xscreensaver) {
+    // The daemon has covered the screen before it starts a hack: its own grab, handed out by
+    // its image loader, is the desktop; without one the background stays black.
+    if (X11* x = X11::instance()) {
+      const XWindow target = launch_.window != 0 ? launch_.window : x->root();
+      if (std::optional<QImage> picture = x->desktopImage(target, imageLoader())) {
+        desktop_ = std::move(*picture);
+      }
+    }
+    return;
+  }
   if (QScreen* s = QGuiApplication::primaryScreen()) {
     desktop_ = s->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
   }
@@ -189,6 +216,10 @@ QString settingKey(const std::string& section, const std::string& key) {
 
 std::string QtPlatform::GetSetting(const std::string& app, const std::string& section,
                                    const std::string& key, const std::string& def) {
+  // A hack's options come first: XScreenSaver's settings set them.
+  if (launch_.xscreensaver && app == Saver::kStoreApp && section == Saver::kStoreSection) {
+    if (auto it = launch_.settings.find(key); it != launch_.settings.end()) return it->second;
+  }
   QSettings& s = store(app);
   if (s.status() == QSettings::AccessError) {
     raise(err::kPlatform, "The settings store cannot be read: " + s.fileName().toStdString());
@@ -359,6 +390,15 @@ std::string QtPlatform::userDataDirectory() {
   return {};
 }
 
+bool QtPlatform::programInstalled() {
+  // Run from the build folder, the program is a developer's; anywhere else it was installed
+  // (or copied) into a folder that is not for its reports.
+  std::error_code ec;
+  const auto here = std::filesystem::weakly_canonical(programDirectory(), ec);
+  const auto built = std::filesystem::weakly_canonical(PETALSTREAM_BUILD_DIR, ec);
+  return here != built;
+}
+
 void QtPlatform::reportFatal(const std::string& message) {
   std::cerr << message << std::endl;
 }
@@ -367,9 +407,9 @@ void QtPlatform::exitProcess(int code) {
   for (auto& [app, s] : stores_) s->sync();
   releaseInput();
   restorePointer();
-  if (auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-    xcb_flush(x11->connection());
-  }
+  // Platforms other than xcb may answer for X11 without a connection (offscreen does).
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (xcb_connection_t* c = x11 != nullptr ? x11->connection() : nullptr) xcb_flush(c);
   std::fflush(nullptr);
   std::_Exit(code);
 }

@@ -26,15 +26,15 @@ HBITMAP makeDib(HDC dc, int w, int h, u32** bits) {
 }  // namespace
 
 HFONT Win32Platform::fontHandle(const Font& font) {
-  for (auto& [f, h] : fonts_)
-    if (f == font) return h;
+  for (const ScreenFont& f : fonts_)
+    if (f.font == font && f.dpi == dpi()) return f.handle;
   // Points to pixels at the screen's resolution, fractions kept (9.75 pt is 13 pixels at 96).
   int height = -static_cast<int>(std::lround(font.points * dpi() / 72.0));
   HFONT h = CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeout,
                         static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.name).c_str());
   if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  fonts_.emplace_back(font, h);
+  fonts_.push_back({font, dpi(), h});
   return h;
 }
 

@@ -131,10 +131,12 @@ class Win32Platform final : public Platform {
   const Image* picture(NativeForm& nf, const Control& c);
   HICON icon(NativeForm& nf, const Control& c);
   void killTimer(NativeForm& nf);
+  void dpiChanged(NativeForm& nf, int dpi, const RECT& suggested);
 
   HFONT fontHandle(const Font& font);
   HBRUSH brush(u32 rgb);
   int dpi();
+  int pixels(double twips);
   HMODULE library(const char* name, HMODULE& slot);
 
   HINSTANCE instance_;
@@ -142,7 +144,12 @@ class Win32Platform final : public Platform {
   // Windows whose native side is gone, kept until no window procedure is running any more.
   std::vector<std::unique_ptr<NativeForm>> released_;
   int depth_ = 0;  // window procedures on the stack
-  std::vector<std::pair<Font, HFONT>> fonts_;
+  struct ScreenFont {
+    Font font;
+    int dpi;
+    HFONT handle;
+  };
+  std::vector<ScreenFont> fonts_;  // the fonts made so far, at each resolution
   std::map<u32, HBRUSH> brushes_;
   int dpi_ = 0;
   unsigned timerGeneration_ = 0;

@@ -165,7 +165,7 @@ Win32Platform::~Win32Platform() {
     }
   }
   if (watchTimer_) KillTimer(nullptr, watchTimer_);
-  for (auto& [f, h] : fonts_) DeleteObject(h);
+  for (const ScreenFont& f : fonts_) DeleteObject(f.handle);
   for (auto& [c, b] : brushes_) DeleteObject(b);
   if (textDc_) {
     SelectObject(textDc_, textOldBitmap_);
@@ -201,6 +201,12 @@ int Win32Platform::twipsPerPixel() {
   return std::max(1, static_cast<int>(std::lround(1440.0 / dpi())));
 }
 
+int Win32Platform::pixels(double twips) {
+  // At the screen's resolution, as fonts are scaled: whole twips per pixel would shrink the
+  // windows against their texts where 1440 / dpi is no whole number (7.5 at 192 dpi).
+  return static_cast<int>(std::lround(twips * dpi() / 1440.0));
+}
+
 SizeF Win32Platform::screenSize() {
   return SizeF{static_cast<float>(GetSystemMetrics(SM_CXSCREEN)),
                static_cast<float>(GetSystemMetrics(SM_CYSCREEN))};
@@ -210,8 +216,8 @@ SizeF Win32Platform::clientSize(const Form& form) {
   NativeForm* nf = find(form);
   RECT r{};
   if (!nf || !::GetClientRect(nf->hwnd, &r)) {
-    float tpp = static_cast<float>(twipsPerPixel());
-    return SizeF{form.clientWidthTwips() / tpp, form.clientHeightTwips() / tpp};
+    return SizeF{static_cast<float>(pixels(form.clientWidthTwips())),
+                 static_cast<float>(pixels(form.clientHeightTwips()))};
   }
   return SizeF{static_cast<float>(r.right), static_cast<float>(r.bottom)};
 }
@@ -272,13 +278,11 @@ void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   nf.left = f.left(), nf.top = f.top(), nf.width = f.width(), nf.height = f.height();
   LONG style = ::GetWindowLongW(nf.hwnd, GWL_STYLE);
   if (nf.maximized || (style & WS_CHILD)) return;
-  double tpp = twipsPerPixel();
-  RECT r{0, 0, static_cast<LONG>(std::lround(f.clientWidthTwips() / tpp)),
-         static_cast<LONG>(std::lround(f.clientHeightTwips() / tpp))};
+  RECT r{0, 0, pixels(f.clientWidthTwips()), pixels(f.clientHeightTwips())};
   if (!f.borderless()) AdjustWindowRectEx(&r, static_cast<DWORD>(style), FALSE, 0);
   int w = r.right - r.left, h = r.bottom - r.top;
-  int x = static_cast<int>(std::lround(f.left() / tpp));
-  int y = static_cast<int>(std::lround(f.top() / tpp));
+  int x = pixels(f.left());
+  int y = pixels(f.top());
   ::SetWindowPos(nf.hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -409,14 +413,34 @@ void Win32Platform::quit() {
   PostQuitMessage(0);
 }
 
+// Aware of each monitor's resolution, the program lays a window out again when it moves to a
+// monitor of another one: fonts and geometry at the new resolution, at the place the system
+// suggests; a window that fills the screen fills it again.
+void Win32Platform::dpiChanged(NativeForm& nf, int newDpi, const RECT& suggested) {
+  if (newDpi <= 0 || newDpi == dpi()) return;
+  dpi_ = newDpi;
+  trace("dpiChanged(" + nf.form->name() + "," + std::to_string(newDpi) + ")");
+  for (auto& nc : nf.controls) {
+    nc->hasFont = false;  // its font again, made at the new resolution
+    syncControl(nf, *nc);
+  }
+  if (nf.maximized) {
+    fillScreen(nf, SWP_NOACTIVATE);
+  } else {
+    ::SetWindowPos(nf.hwnd, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  InvalidateRect(nf.hwnd, nullptr, FALSE);
+}
+
 // ---- controls ----
 
 RECT Win32Platform::controlRect(const Control& c) {
   double x = 0, y = 0;
   for (const Control* k = &c; k; k = k->container()) x += k->left(), y += k->top();
-  double tpp = twipsPerPixel();
-  LONG l = std::lround(x / tpp), t = std::lround(y / tpp);
-  return RECT{l, t, l + std::lround(c.width() / tpp), t + std::lround(c.height() / tpp)};
+  LONG l = pixels(x), t = pixels(y);
+  return RECT{l, t, l + pixels(c.width()), t + pixels(c.height())};
 }
 
 bool Win32Platform::effectivelyVisible(const Control& c) const {
@@ -1065,6 +1089,9 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
         return reinterpret_cast<LRESULT>(brush(nc->control->backColor()));
       }
       break;
+    case WM_DPICHANGED:
+      dpiChanged(nf, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
     case WM_DISPLAYCHANGE:
       // A window that fills the screen follows it to its new size (and lays itself out anew).
       if (nf.maximized && IsWindowVisible(hwnd)) fillScreen(nf, SWP_NOACTIVATE);

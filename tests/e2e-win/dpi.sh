@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The settings dialog at 120, 144 and 192 dots per inch (Wine's LogPixels): its client area is
+# 5850 x 4650 twips at that resolution, as its fonts are, so texts keep their places (at 192 a
+# whole 8 twips per pixel made the window a fifteenth too small for its doubled texts, and
+# "after / nach" ran into the minutes). Screenshots: e2e-win-shots/config-DPI-dpi.png. Under a
+# German decimal separator (sDecimal ",") the speed is still stored with a full stop.
+# A prefix of its own: the resolution and the separator must not reach the other scripts.
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/petalstream-wine-dpi.XXXXXX)
+source "$(dirname "$0")/lib.bash"
+trap 'cleanup; rm -rf "$WINEPREFIX" "$WINEPREFIX.lock" "$WINEPREFIX.log"' EXIT
+
+start_display 1600 1200
+dir=$(program_folder)
+shots=$BUILD/e2e-win-shots
+mkdir -p "$shots"
+
+# resolution DPI: Wine's screen resolution, taken up when Wine starts again.
+resolution() {
+  timeout 15 wineserver -w 2>/dev/null || timeout 10 wineserver -k 2>/dev/null
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 || fail "cannot set LogPixels $1"
+  timeout 15 wineserver -w 2>/dev/null
+}
+
+settings SpeedF=0.5 Background=4
+timeout 60 wine reg add 'HKCU\Control Panel\International' /v sDecimal /t REG_SZ /d , /f \
+  >/dev/null 2>&1 || fail "cannot set the decimal separator"
+for dpi in 120 144 192; do
+  resolution "$dpi"
+  start_saver "$dir" /c
+  wait_for 30 window_geometry "Settings / Einstellungen" >/dev/null
+  read -r X Y CW CH <<<"$(window_geometry "Settings / Einstellungen")"
+  w=$(((5850 * dpi + 720) / 1440)) h=$(((4650 * dpi + 720) / 1440))
+  check "at $dpi dpi the client area is ${w}x${h} (it is ${CW}x${CH})" \
+    test "$CW" = "$w" -a "$CH" = "$h"
+  sleep 1
+  screenshot "$WORK/config-$dpi.png"
+  convert "$WORK/config-$dpi.png" -crop "${CW}x${CH}+$X+$Y" +repage "$shots/config-$dpi-dpi.png"
+  # OK (4440, 3480 in twips) keeps the speed with a full stop.
+  click $((X + (4440 + 600) * dpi / 1440)) $((Y + (3480 + 487) * dpi / 1440))
+  check "at $dpi dpi OK ends the dialog" wait_for 15 saver_ended
+  check "... and stores the speed 0.5 as 0.5 under a decimal comma" test "$(setting SpeedF)" = 0.5
+done
+
+finish

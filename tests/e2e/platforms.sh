@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Qt platforms other than a working xcb: no crash at start or at the end on any of them, a
+# clear word and exit code 2 where nothing can be shown, and the renderer without a display.
+source "$(dirname "$0")/common.bash"
+start_x 1024x768
+ulimit -c 0  # an abort must not leave a core file, even if it happens
+
+# expect_refusal NAME TEXT ARGS...: exit code 2 and TEXT in the message, no signal.
+expect_refusal() {
+  local name=$1 text=$2
+  shift 2
+  "$@" >"$WORK/$name.log" 2>&1
+  local rc=$?
+  [ "$rc" = 2 ] || fail "$name: exit code $rc, not 2: $(cat "$WORK/$name.log")"
+  grep -qF "$text" "$WORK/$name.log" || fail "$name: no '$text' in: $(cat "$WORK/$name.log")"
+  grep -q "petalstream-render" "$WORK/$name.log" || fail "$name: the renderer is not named"
+  ok "$name: exit code 2, '$text'"
+}
+
+# On the offscreen platform the settings dialog starts (nobody sees it, but nothing forbids
+# it), and every end is an orderly one. Exit code 139 was a crash on the way out.
+for sig in TERM INT HUP; do
+  QT_QPA_PLATFORM=offscreen run_bg "offscreen-$sig" /C
+  sleep 1.5
+  alive "$APP" || fail "offscreen /C ended by itself: $(cat "$WORK/offscreen-$sig.log")"
+  kill -"$sig" "$APP"
+  wait_exit "$APP" 5
+  rc=$?
+  [ "$rc" = 0 ] || fail "offscreen /C: exit code $rc after SIG$sig"
+done
+ok "offscreen: SIGTERM, SIGINT and SIGHUP end the dialog with exit code 0"
+
+# A running mode nobody could see or end is refused, however the platform is chosen.
+expect_refusal offscreen-s "cannot run on the Qt platform 'offscreen'" \
+  env QT_QPA_PLATFORM=offscreen "$BIN" /S
+expect_refusal minimal-s "cannot run on the Qt platform 'minimal'" "$BIN" -platform minimal
+expect_refusal hack-offscreen "cannot run on the Qt platform 'offscreen'" \
+  "$BIN" --platform offscreen -root
+
+# Platforms that cannot start: Qt's abort (exit code 134) becomes a clear refusal.
+expect_refusal display "the display ':999' cannot be opened" "$BIN" -display :999 /S
+expect_refusal nosuch "the Qt platform 'nosuch' cannot start" "$BIN" -platform nosuch /C
+expect_refusal wayland "the Qt platform 'wayland' cannot start" \
+  env QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=petalstream-no-compositor "$BIN" /S
+
+# Qt's options are no switch of the program's: with -display the running mode starts there.
+run_bg display-option -display "$DISPLAY"
+win=$(wait_window_pid "$APP" 10)
+[ "$(window_size "$win")" = "1024x768" ] || fail "-display: the window is $(window_size "$win")"
+xdotool key Shift_L
+wait_exit "$APP" 5
+rc=$?
+[ "$rc" = 0 ] || fail "-display: exit code $rc after a key"
+ok "-display DISPLAY: the running mode, ended by a key"
+
+# The renderer needs no display at all.
+RENDER="$BUILD/petalstream-render"
+[ -x "$RENDER" ] || fail "$RENDER is not built"
+env -u DISPLAY -u QT_QPA_PLATFORM "$RENDER" --width 320 --height 200 --ticks 50 \
+  -o "$WORK/render.png" >"$WORK/render.log" 2>&1 || fail "petalstream-render: $(cat "$WORK/render.log")"
+[ "$(colours "$WORK/render.png" 0 150 320 50)" -gt 50 ] || fail "the rendered picture has no meadow"
+ok "petalstream-render draws without a display"
