@@ -33,7 +33,7 @@ void BM_Tick(benchmark::State& state) {
   const int w = static_cast<int>(state.range(0)), h = static_cast<int>(state.range(1));
   Scene scene(w, h, kWarmUp);
   frmMain& m = scene.meadow->main();
-  m.literalFrames = state.range(2) != 0;
+  m.compositor.setLiteral(state.range(2) != 0);
   for (auto _ : state) scene.meadow->tick();
   // The slots at the end, and how many of them grow (are drawn in every frame).
   int growing = 0, slots = scene.meadow->process().LastFlower + 1;
@@ -43,7 +43,8 @@ void BM_Tick(benchmark::State& state) {
   }
   state.counters["slots"] = slots;
   state.counters["growing"] = growing;
-  state.SetLabel(m.literalFrames ? "literal: two whole-frame copies" : "ordinary: what changed");
+  state.SetLabel(m.compositor.literal() ? "literal: two whole-frame copies"
+                                        : "ordinary: what changed");
 }
 
 // The layout pass of a window that has run a while, for each background (the desktop image,
@@ -76,8 +77,7 @@ void BM_Memory(benchmark::State& state) {
   frmMain& m = scene.meadow->main();
   for (auto _ : state) benchmark::DoNotOptimize(m.bytesHeld());
   const double pixels = static_cast<double>(w) * h;
-  const double surfaces = static_cast<double>(m.picBG.bytes() + m.picBuffer.bytes() +
-                                              m.imgBG.bytes() + m.window().bytes());
+  const double surfaces = static_cast<double>(m.compositor.bytes() + m.imgBG.bytes());
   state.counters["bytes_per_pixel"] = surfaces / pixels;
   state.counters["all_bytes_per_pixel"] = static_cast<double>(m.bytesHeld()) / pixels;
   state.counters["fixed_MB"] = (static_cast<double>(m.bytesHeld()) - surfaces) / 1e6;

@@ -39,14 +39,14 @@ int main() {
   for (bool literal : {false, true}) try {
       headless::HeadlessPlatform os(headless::sourceResources());
       headless::Meadow meadow(os, 11, 640, 480);
-      meadow.main().literalFrames = literal;
+      meadow.main().compositor.setLiteral(literal);
       for (int t = 0; t < 2000; ++t) meadow.tick();
       long long before = g_allocations;
       for (int t = 0; t < 3000; ++t) meadow.tick();
       long long n = g_allocations - before;
       std::printf("%s path: %lld allocations in 3000 ticks\n", literal ? "literal" : "ordinary", n);
       if (n != 0) ++failures;
-    } catch (const headless::Ended& e) {
+    } catch (const ProgramEnd& e) {
       std::printf("the meadow ended (code %d)\n", e.code);
       ++failures;
     }

@@ -174,19 +174,19 @@ TEST(WaitingSlot, AStartedFlowerPlantsItsTuftBeforeItIsFirstDrawn) {
     tufts[k].x = x + d.next(-spread, spread);
     tufts[k].y = y + d.next(-5, k < 3 ? 10 : 15);
   }
-  f.picBG.fill(0);
-  f.picBuffer.fill(0);
+  f.picBG().fill(0);
+  f.picBuffer().fill(0);
   f.AnimateFlowers();
   EXPECT_EQ(m.slot(0).State, -1);
   EXPECT_EQ(m.slot(0).Pic, pic);
   EXPECT_EQ(m.slot(0).Size, size);
   const Tuft& last = tufts[4];
-  EXPECT_EQ(f.picBG.at(static_cast<int>(last.x) + 1, static_cast<int>(last.y) + 1),
+  EXPECT_EQ(f.picBG().at(static_cast<int>(last.x) + 1, static_cast<int>(last.y) + 1),
             colourOf(last.n));
   for (int yy = 0; yy < 240; ++yy) {
     for (int xx = 0; xx < 320; ++xx) {
-      ASSERT_NE(f.picBG.at(xx, yy), colourOf(pic));
-      ASSERT_EQ(f.picBuffer.at(xx, yy), 0u);  // nothing of it is drawn yet
+      ASSERT_NE(f.picBG().at(xx, yy), colourOf(pic));
+      ASSERT_EQ(f.picBuffer().at(xx, yy), 0u);  // nothing of it is drawn yet
     }
   }
 }
@@ -205,17 +205,17 @@ TEST(GrowingFlower, ASizeOfExactlyThirtyTwoIsNotYetPlanted) {
   while (size + g < 32.0f) size = std::nextafter(size, 64.0f);
   ASSERT_EQ(size + g, 32.0f);
   m.slot(0) = Flower{2.5f, 100.25f, size, 150, -1, 0};
-  f.picBuffer.fill(0);
+  f.picBuffer().fill(0);
   f.AnimateFlowers();
   EXPECT_EQ(m.slot(0).Size, 32.0f);
   EXPECT_EQ(m.slot(0).Planted, 0);
   // Drawn 33 square at 2 (2.5 rounds to the even pixel), where its transparent column lies.
   int top = static_cast<int>(roundHalfEven(m.slot(0).Y));
-  EXPECT_EQ(f.picBuffer.at(2, top + 5), 0u);
-  EXPECT_EQ(f.picBuffer.at(3, top), colourOf(150));
-  EXPECT_EQ(f.picBuffer.at(34, top + 32), colourOf(150));
-  EXPECT_EQ(f.picBuffer.at(35, top + 32), 0u);
-  EXPECT_EQ(f.picBuffer.at(3, top + 33), 0u);
+  EXPECT_EQ(f.picBuffer().at(2, top + 5), 0u);
+  EXPECT_EQ(f.picBuffer().at(3, top), colourOf(150));
+  EXPECT_EQ(f.picBuffer().at(34, top + 32), colourOf(150));
+  EXPECT_EQ(f.picBuffer().at(35, top + 32), 0u);
+  EXPECT_EQ(f.picBuffer().at(3, top + 33), 0u);
 }
 
 TEST(GrowingFlower, HalvesRoundToTheEvenPixel) {
@@ -224,11 +224,11 @@ TEST(GrowingFlower, HalvesRoundToTheEvenPixel) {
   frmMain& f = m.main();
   m.w.process.LastFlower = 0;
   m.slot(0) = Flower{3.5f, 100, 20, 150, -1, 0};
-  f.picBuffer.fill(0);
+  f.picBuffer().fill(0);
   f.AnimateFlowers();
   int top = static_cast<int>(roundHalfEven(m.slot(0).Y));
-  EXPECT_EQ(f.picBuffer.at(4, top + 2), 0u);  // drawn at 4: its transparent column
-  EXPECT_EQ(f.picBuffer.at(5, top + 2), colourOf(150));
+  EXPECT_EQ(f.picBuffer().at(4, top + 2), 0u);  // drawn at 4: its transparent column
+  EXPECT_EQ(f.picBuffer().at(5, top + 2), colourOf(150));
 }
 
 TEST(GrowingFlower, IsPlantedTwoPixelsHigherWithItsGrass) {
@@ -240,8 +240,8 @@ TEST(GrowingFlower, IsPlantedTwoPixelsHigherWithItsGrass) {
     m.w.process.LastFlower = 0;
     f.GroundLimitY = static_cast<i16>(limit);
     m.slot(0) = Flower{100, 5, 32.01f, 150, -1, 0};
-    f.picBG.fill(0);
-    f.picBuffer.fill(0);
+    f.picBG().fill(0);
+    f.picBuffer().fill(0);
     Random before = m.w.process.random;
     f.AnimateFlowers();
     EXPECT_EQ(drawsBetween(before, m.w.process.random), draws) << limit;
@@ -249,15 +249,15 @@ TEST(GrowingFlower, IsPlantedTwoPixelsHigherWithItsGrass) {
     EXPECT_EQ(m.slot(0).State, -1);
     int top = static_cast<int>(roundHalfEven(m.slot(0).Y));
     // The back buffer shows the last growing frame, the background the planted one 2 higher.
-    EXPECT_EQ(f.picBuffer.at(101, top + 2), colourOf(150));
-    EXPECT_NE(f.picBuffer.at(101, top + 1), colourOf(150));
-    EXPECT_EQ(f.picBG.at(101, top), colourOf(150));
-    EXPECT_EQ(f.picBG.at(132, top + 32), colourOf(150));
-    EXPECT_NE(f.picBG.at(133, top + 32), colourOf(150));
+    EXPECT_EQ(f.picBuffer().at(101, top + 2), colourOf(150));
+    EXPECT_NE(f.picBuffer().at(101, top + 1), colourOf(150));
+    EXPECT_EQ(f.picBG().at(101, top), colourOf(150));
+    EXPECT_EQ(f.picBG().at(132, top + 32), colourOf(150));
+    EXPECT_NE(f.picBG().at(133, top + 32), colourOf(150));
     // Apart from the tuft beside the flower, grass lies from 20 below the limit downwards.
     for (int y = 0; y < 600; ++y) {
       for (int x = 0; x < 320; ++x) {
-        u32 p = f.picBG.at(x, y);
+        u32 p = f.picBG().at(x, y);
         if (p < colourOf(181) || p > colourOf(200)) continue;
         bool beside = x >= 90 && x < 138 && y >= top - 6 && y < top + 44;
         ASSERT_TRUE(beside || y >= limit + 20) << x << "," << y;

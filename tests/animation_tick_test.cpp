@@ -54,14 +54,14 @@ TEST(RestartClock, ArmsAtTheFirstTickAndRestartsOnlyAfterThePeriod) {
   tickAt(m, t1);
   EXPECT_EQ(f.RestartTick, static_cast<i32>(t1));  // only armed
   f.PlantCount = 40;
-  f.picBG.set(0, 0, 0x123456);
+  f.picBG().set(0, 0, 0x123456);
   f.GroundY = 220;
   tickAt(m, t1 + 10000);  // exactly the period: not yet
   EXPECT_EQ(f.RestartTick, static_cast<i32>(t1));
-  EXPECT_EQ(f.picBG.at(0, 0), 0x123456u);
+  EXPECT_EQ(f.picBG().at(0, 0), 0x123456u);
   tickAt(m, t1 + 10001);
   EXPECT_EQ(f.RestartTick, static_cast<i32>(t1 + 10001));
-  EXPECT_EQ(f.picBG.at(0, 0), 0u);  // painted afresh
+  EXPECT_EQ(f.picBG().at(0, 0), 0u);  // painted afresh
   EXPECT_EQ(f.GroundY, 223);
   EXPECT_GE(f.PlantCount, 40);  // carries over
   EXPECT_EQ(m.w.os.timers[&f], (std::pair<i32, bool>{20, true}));
@@ -144,7 +144,7 @@ std::vector<std::uint64_t> run(bool literal, int ticks) {
   clock = LocalTime{2001, 4, 9, 23, 58, 40, 0};
   m.start();
   frmMain& f = m.main();
-  f.literalFrames = literal;
+  f.compositor.setLiteral(literal);
   std::vector<std::uint64_t> hashes;
   Surface previous;
   for (int t = 0; t < ticks; ++t) {
@@ -196,7 +196,7 @@ TEST(FramePath, AStepThatFailsHalfwayLeavesNothingStaleOnTheScreen) {
     reports.install(m.w, answer::kCancel);
     m.start();
     frmMain& f = m.main();
-    f.literalFrames = literal;
+    f.compositor.setLiteral(literal);
     for (int t = 0; t < 600; ++t) {
       // Every hundredth tick the flower step fails at the first waiting slot (division by
       // zero), after the growing slots before it have drawn; the tick leaves there.

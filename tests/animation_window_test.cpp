@@ -43,13 +43,13 @@ TEST(LayoutPass, ShowsTheBareBackgroundThenLaysGroundAndFlowersAndStartsTheTimer
   // The window and the back buffer show the background without grass; the grass is in picBG,
   // in the band from the ground line down.
   EXPECT_TRUE(allBlack(f.window()));
-  EXPECT_TRUE(allBlack(f.picBuffer));
+  EXPECT_TRUE(allBlack(f.picBuffer()));
   EXPECT_EQ(f.GroundY, 223);
   EXPECT_EQ(f.GroundLimitY, 203);
   int grass = 0;
   for (int y = 0; y < 240; ++y) {
     for (int x = 0; x < 320; ++x) {
-      if (!isSprite(f.picBG.at(x, y))) continue;
+      if (!isSprite(f.picBG().at(x, y))) continue;
       ++grass;
       ASSERT_GE(y, 223);
     }
@@ -64,7 +64,7 @@ TEST(LayoutPass, ShowsTheBareBackgroundThenLaysGroundAndFlowersAndStartsTheTimer
   for (int i = 0; i <= m.w.process.LastFlower; ++i) ASSERT_EQ(m.slot(i).State, 0);
   // The first frame shows the grass.
   m.tick();
-  EXPECT_EQ(f.window().at(160, 235) == f.picBG.at(160, 235), true);
+  EXPECT_EQ(f.window().at(160, 235) == f.picBG().at(160, 235), true);
   EXPECT_FALSE(allBlack(f.window()));
 }
 
@@ -75,7 +75,7 @@ TEST(LayoutPass, ANewSizeRebuildsTheWholeSceneAtThatSize) {
   for (int k = 0; k < 50; ++k) m.tick();
   f.PlantCount = 7;
   m.w.os.resize(f, 500, 400);
-  for (const Surface* s : {&std::as_const(f.picBG), &std::as_const(f.picBuffer), &f.window()}) {
+  for (const Surface* s : {&std::as_const(f.picBG()), &std::as_const(f.picBuffer()), &f.window()}) {
     EXPECT_EQ(s->width(), 500);
     EXPECT_EQ(s->height(), 400);
   }

@@ -1,8 +1,11 @@
 // Start-up, settings and the ending of the running mode, on the fake platform.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "animation/frmMain.h"
 #include "dialogs/frmConfig.h"
+#include "dialogs/frmInfo.h"
 #include "errors/ErrPtnr.h"
 #include "errors/guard.h"
 #include "fake/fake_platform.h"
@@ -69,6 +72,50 @@ TEST(StartUp, EmptyAndSlashSStartTheRunningMode) {
               "SetWindowPos(" + std::to_string(w.process.main().hWnd()) + ",-1,0,0,0,0,3)");
     EXPECT_EQ(order[1], "showWindow(frmMain)");
   }
+}
+
+TEST(StartUp, TheDesktopIsKeptBeforeTheMeadowCoversItOnlyWhenItMayShowIt) {
+  for (int background = 0; background <= 4; ++background) {
+    World w;
+    w.os.store[storeKey("Background")] = std::to_string(background);
+    EXPECT_FALSE(start(w, "/S"));
+    const Calls order = w.os.only({"snapshotDesktop", "createWindow(frmMain)", "captureDesktop"});
+    if (background >= 3) {
+      EXPECT_EQ(order,
+                (Calls{"snapshotDesktop", "createWindow(frmMain)", "captureDesktop(800,600)"}))
+          << background;
+    } else {
+      EXPECT_EQ(order, Calls{"createWindow(frmMain)"}) << background;
+    }
+  }
+}
+
+TEST(StartUp, NoModalWindowOverTheRunningMode) {
+  for (const char* cmd : {"/S", "/C"}) {
+    World w;
+    w.os.modal = [](Form&) { return true; };
+    EXPECT_FALSE(start(w, cmd));
+    const bool running = w.process.ScreenSaverMode != kFalse;
+    EXPECT_EQ(Saver::showModal(w.process.info()), !running) << cmd;
+    EXPECT_EQ(w.os.count("showModal(frmInfo)"), running ? 0 : 1) << cmd;
+    EXPECT_TRUE(w.process.forms.isLoaded(w.process.info())) << cmd;
+  }
+}
+
+TEST(StartUp, ABorderedWindowNeverPlacedOpensInTheMiddleOfTheScreen) {
+  World w;
+  w.os.screen = SizeF{1024, 768};
+  EXPECT_FALSE(start(w, "/C"));
+  const Form& f = w.process.config();
+  EXPECT_EQ(f.left(), std::round((1024 * 15 - f.width()) / 2));
+  EXPECT_EQ(f.top(), std::round((768 * 15 - f.height()) / 2));
+  // A window that was placed stays where it was put.
+  Form placed("placed");
+  placed.move(300, 450, 3000, 2000);
+  w.process.forms.load(placed);
+  EXPECT_EQ(placed.left(), 300);
+  EXPECT_EQ(placed.top(), 450);
+  w.process.forms.unload(placed);
 }
 
 TEST(StartUp, UnknownSwitchesLoadNothingButStillSwitchActivationOff) {
@@ -411,6 +458,23 @@ TEST(Ending, ShutdownUnloadsTheLastLoadedFirst) {
   EXPECT_TRUE(w.os.only({"exitProcess"}).empty());
   Allgemein::Shutdown();
   EXPECT_TRUE(w.os.only({"exitProcess"}).empty());
+}
+
+TEST(Ending, TheEndOfTheSessionUnloadsEveryWindowAndEnds) {
+  for (const char* cmd : {"/C", "/S"}) {
+    World w;
+    start(w, cmd);
+    w.process.forms.load(w.process.errPtnr());
+    w.os.calls.clear();
+    EXPECT_TRUE(endsProgram([] { Saver::endSession(); })) << cmd;
+    EXPECT_EQ(w.os.only({"destroyWindow"}).front(), "destroyWindow(ErrPtnr)") << cmd;
+    if (w.process.ScreenSaverMode != kFalse) {
+      // The meadow's unload ends the running mode the ordinary way, from inside.
+      EXPECT_EQ(w.os.count("ShowCursor(-1)"), 1);
+    } else {
+      EXPECT_EQ(w.process.forms.count(), 0) << cmd;
+    }
+  }
 }
 
 TEST(Ending, TheHiddenReportNeverKeepsTheProcessAlive) {

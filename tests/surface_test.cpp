@@ -1,6 +1,8 @@
 // Pixel surfaces: scaled drawing through a mask, sprites scaled ahead, dirty rectangles.
 #include "platform/surface.h"
 
+#include "animation/sprites.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -57,7 +59,7 @@ TEST(Surface, SpritesScaledAheadDrawExactlyWhatScaledDrawingDraws) {
       a.trackChanges(&da);
       b.trackChanges(&db);
       a.drawImage(img, x, y, size, size);
-      b.drawSprite(sprite, x, y);
+      sprite.draw(b, x, y);
       ASSERT_TRUE(std::equal(a.data(), a.data() + 2000, b.data())) << size << " " << x << "," << y;
       // Everything that changed lies in what was reported.
       for (int yy = 0; yy < 40; ++yy) {

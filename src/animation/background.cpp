@@ -15,13 +15,11 @@ void frmMain::CaptureDesktop(Guard& layout) {
     SizeF c = os.clientSize(*this);
     // Without a display to copy from, picBG keeps what it holds and that becomes the desktop
     // image; nothing is reported.
-    (void)os.captureDesktop(picBG, roundI32(c.width), roundI32(c.height));
-    picBG.markDirty(picBG.bounds());
+    (void)os.captureDesktop(picBG(), roundI32(c.width), roundI32(c.height));
+    picBG().markDirty(picBG().bounds());
   });
-  layout([this] {
-    imgBG.setSize(picBG.width(), picBG.height());
-    imgBG.copyRect(picBG, imgBG.bounds());
-  });
+  // Read again only when a scene is built with the desktop: kept packed.
+  layout([this] { imgBG.pack(picBG()); });
   layout([this] { DesktopCaptured = true; });
 }
 
@@ -42,14 +40,14 @@ void frmMain::Hintergrund() {
   g([&] { which = s.Background; });
   switch (which) {
     case 0:
-      g([this] { picBG.fill(0); });
+      g([this] { picBG().fill(0); });
       break;
     case 1:
     case 2: {
       float h = 0;
       i16 i = 0;
       bool scaled = false;
-      g([&] { StripPicture = loadPicture(ResourceKind::Bitmap, add16(100, which)); });
+      g([&] { StripPicture = loadPicture(os, ResourceKind::Bitmap, add16(100, which)); });
       g([&] { TileWidth = tileWidthOf(StripPicture, os.twipsPerPixel()); });
       g([&] { h = os.clientSize(*this).height; });
       g([&] { i = 0; });
@@ -59,20 +57,20 @@ void frmMain::Hintergrund() {
           // Every tile is the same picture at the same size: scale it once, copy it on.
           if (!scaled) tile_.scaleSmooth(StripPicture, TileWidth, roundI32(h), 2);
           scaled = true;
-          picBG.copyFrom(tile_, left, 0, 0, 0, tile_.width(), tile_.height());
+          picBG().copyFrom(tile_, left, 0, 0, 0, tile_.width(), tile_.height());
         });
         g([&] { i = add16(i, 1); });
         bool done = true;
         // A tile without width could never reach the edge.
-        g([&] { done = mul16(i, TileWidth) > picBG.width() || TileWidth <= 0; });
+        g([&] { done = mul16(i, TileWidth) > picBG().width() || TileWidth <= 0; });
         if (done) break;
       }
       break;
     }
     case 3:
       g([this] {
-        picBG.fill(0);
-        picBG.copyRect(imgBG, imgBG.bounds());
+        picBG().fill(0);
+        imgBG.unpackInto(picBG());
       });
       break;
     default:

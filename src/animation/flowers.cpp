@@ -43,8 +43,8 @@ void frmMain::AnimateFlowers() {
 // The slot wanders along the ground band and draws in the start lottery.
 void frmMain::waiting(Flower& f) {
   const Settings& s = P().settings;
-  const auto bufW = static_cast<float>(picBuffer.width());
-  const auto bufH = static_cast<float>(picBuffer.height());
+  const auto bufW = static_cast<float>(picBuffer().width());
+  const auto bufH = static_cast<float>(picBuffer().height());
   f.State = Zz(-1, div16(200, s.maxFl));
   f.Y = Zz(GroundY, roundI16(bufH - 20.0f));
   f.X = f.X + Zz(10, 20);
@@ -91,15 +91,15 @@ void frmMain::growing(Flower& f) {
   f.Size = f.Size + g;
   f.Y = f.Y - g;
   const i32 w = roundI32(f.Size + 1.0f);
-  drawSprite(picBuffer, f.Pic, f.X, f.Y, w, w);
+  drawSprite(picBuffer(), f.Pic, f.X, f.Y, w, w);
   if (!(f.Size > 32.0f)) return;
 
   f.Planted = 1;
   f.Y = f.Y - 2.0f;
   grass([&] { return f.X + Zz(-5, 5); }, [&] { return f.Y + Zz(-5, 10); });
-  drawSprite(picBG, f.Pic, f.X, f.Y, w, w);
-  const auto bufW = static_cast<float>(picBuffer.width());
-  const auto bufH = static_cast<float>(picBuffer.height());
+  drawSprite(picBG(), f.Pic, f.X, f.Y, w, w);
+  const auto bufW = static_cast<float>(picBuffer().width());
+  const auto bufH = static_cast<float>(picBuffer().height());
   const double clientH = platform().clientSize(*this).height;
   for (int k = 0; k < 3; ++k) {
     grass([&] { return static_cast<float>(Zz(-20, roundI16(bufW))); },

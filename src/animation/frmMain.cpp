@@ -19,7 +19,8 @@ void endOnInput(const char* procedure) {
 frmMain::frmMain()
     : Form("frmMain"),
       tmrAnimation(*this, ControlKind::Timer, "tmrAnimation"),
-      lblURL(*this, ControlKind::Label, "lblURL") {
+      lblURL(*this, ControlKind::Label, "lblURL"),
+      sprites_(platform()) {
   setDesign("", 0, 0, true, 0x000000, Font{"Comic Sans MS", 9.75, 700, false, false, false, 0});
   tmrAnimation.onTimer = [this] { tmrAnimation_Timer(); };
   // The anchor sizes itself to its text, as an auto-sized label does.
@@ -33,7 +34,7 @@ frmMain::frmMain()
               static_cast<float>(os.textHeight(font(), lblURL.caption())) * tpp);
   addControl(tmrAnimation);
   addControl(lblURL);
-  picBG.trackChanges(&bgChanged_);
+  compositor.setTextStyle(os, font(), 0xFFFFFF);
   text_.reserve(64);
 }
 
@@ -58,15 +59,14 @@ void frmMain::Form_Resize() {
   Platform& os = platform();
   Settings& s = P().settings;
   // Whatever this pass leaves, the next frame copies whole surfaces.
-  wholeFrame_ = true;
-  plantHeldDraws();  // planted before this pass paints
+  compositor.newScene();
   if (!sprites_.prepared()) sprites_.prepare();
 
   Guard g("frmMain", "Form_Resize");
   g([this] { setAnimationTimer(false); });
   g([this, &os] {
     SizeF c = os.clientSize(*this);
-    picBG.setSize(roundI32(c.width), roundI32(c.height));
+    picBG().setSize(roundI32(c.width), roundI32(c.height));
   });
   bool randomBack = true;
   g([&] { randomBack = s.RandomBack != 0; });
@@ -77,17 +77,14 @@ void frmMain::Form_Resize() {
   g([this] { Hintergrund(); });
   g([this, &os] {
     SizeF c = os.clientSize(*this);
-    window_.keepPixelsIn(os.windowMemory(*this));
-    window_.setSize(roundI32(c.width), roundI32(c.height));
-    if (window_.width() != picBG.width() || window_.height() != picBG.height()) window_.fill(0);
-    window_.copyRect(picBG, window_.bounds());
-    os.present(*this, window_, window_.bounds());
+    Surface& window = compositor.window();
+    window.keepPixelsIn(os.windowMemory(*this));
+    window.setSize(roundI32(c.width), roundI32(c.height));
+    if (window.width() != picBG().width() || window.height() != picBG().height()) window.fill(0);
+    window.copyRect(picBG(), window.bounds());
+    os.present(*this, window, window.bounds());
   });
-  g([this, &os] {
-    SizeF c = os.clientSize(*this);
-    picBuffer.setSize(roundI32(c.width), roundI32(c.height));
-    picBuffer.copyRect(window_, picBuffer.bounds());
-  });
+  g([this] { compositor.bufferFromWindow(); });
   g([this, &os] {
     SizeF c = os.clientSize(*this);
     auto tpp = static_cast<float>(os.twipsPerPixel());
@@ -103,7 +100,8 @@ void frmMain::Form_Resize() {
 
 void frmMain::Form_Paint() {
   // The platform lost what it showed: show the persistent image again.
-  if (!window_.empty()) platform().present(*this, window_, window_.bounds());
+  const Surface& window = compositor.window();
+  if (!window.empty()) platform().present(*this, window, window.bounds());
 }
 
 void frmMain::timerExpired() {
@@ -147,25 +145,13 @@ void frmMain::Form_Terminate() {
 }
 
 void frmMain::drawSprite(Surface& target, int n, float x, float y, int w, int h) {
-  const int ix = roundI32(x), iy = roundI32(y);
-  const bool held = holdDraws_ && (&target == &picBuffer || &target == &picBG);
-  if (!held) {
-    sprites_.draw(target, n, ix, iy, w, h);
-    return;
-  }
-  // Found now, so that a missing sprite fails where it is drawn.
-  SpriteBank::Sprite s = sprites_.find(n, w, h);
-  SpriteLayer& layer = &target == &picBuffer ? growingLayer_ : plantedLayer_;
-  if (s.scaled) {
-    layer.add(slot_, *s.scaled, ix, iy);
-  } else {
-    layer.add(slot_, *s.image, ix, iy, w, h);
-  }
+  // Found first, so that a missing sprite fails where it is drawn, held back or not.
+  compositor.drawSprite(target, slot_, sprites_.find(n, w, h), roundI32(x), roundI32(y), w, h);
 }
 
 std::size_t frmMain::bytesHeld() const {
-  return picBG.bytes() + picBuffer.bytes() + imgBG.bytes() + window_.bytes() + tile_.bytes() +
-         sprites_.bytes() + StripPicture.pixels.capacity() * 4 + sizeof *this;
+  return compositor.bytes() + imgBG.bytes() + tile_.bytes() + sprites_.bytes() +
+         StripPicture.pixels.capacity() * 4 + sizeof *this;
 }
 
 }  // namespace ps

@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "animation/compositor.h"
 #include "animation/sprites.h"
 #include "host/allgemein.h"
 #include "platform/forms.h"
+#include "platform/packedpicture.h"
 #include "platform/surface.h"
 
 namespace ps {
@@ -45,7 +47,7 @@ class frmMain : public Form {
   void Form_Unload(i16& cancel) override;
   void Form_Terminate() override;
   void timerExpired() override;
-  const Surface* windowSurface() const override { return &window_; }
+  const Surface* windowSurface() const override { return &compositor.window(); }
 
   // One frame: compose off screen, show it in one copy, restart the meadow when it is time.
   void tmrAnimation_Timer();
@@ -76,15 +78,16 @@ class frmMain : public Form {
 
   // Surfaces, all of the client size: background with everything planted, back buffer, the
   // desktop image, and the window's own persistent image (what the screen shows).
-  Surface picBG, picBuffer, imgBG;
-  const Surface& window() const { return window_; }
+  Surface& picBG() { return compositor.background(); }
+  Surface& picBuffer() { return compositor.buffer(); }
+  PackedPicture imgBG;
+  const Surface& window() const { return compositor.window(); }
 
   // The text cursor of the back buffer.
   float CurrentX = 0, CurrentY = 0;
 
-  // Compose every frame with two whole-frame copies instead of copying only what changed.
-  // Both give the same window surface; the literal way is kept for comparison.
-  bool literalFrames = false;
+  // Composes the frames on the surfaces (its `literal` chooses the way).
+  Compositor compositor{kSlots};
 
   // Bytes held by the surfaces and sprites.
   std::size_t bytesHeld() const;
@@ -103,47 +106,12 @@ class frmMain : public Form {
   // Prints on the back buffer at the text cursor in the window font, white; the cursor moves
   // after the text, or to the next line.
   void print(std::string_view text, bool endLine);
-  void beginFrame();
-  void composeFrame();
-  void plantHeldDraws();
-  void showFrame();
-  // Takes every text on the back buffer that touches the region off it, adding its place to
-  // the region.
-  void takeOffTexts(DirtyRegion& region);
-  // Restores the region of the back buffer with the growing flowers over it, taking off what
-  // text it touches; the texts this frame printed before `printed` are printed again.
-  void clearTexts(DirtyRegion& region, std::size_t printed);
-  void drawText(std::string_view text, int x, int y);
 
-  Surface window_;
   SpriteBank sprites_;
   Surface tile_;  // one strip tile, scaled once per painting
 
-  // The frame path's bookkeeping (see tick.cpp): what changed on picBG since it was last copied
-  // into the back buffer, what of the back buffer is to be restored, and what changed in the
-  // back buffer since it was last copied onto the window.
-  DirtyRegion bgChanged_, restore_, toWindow_;
-  // The flower step's draws, held back while it runs (see tick.cpp): the growing flowers on the
-  // back buffer, and what is planted into picBG.
-  SpriteLayer growingLayer_{kSlots + 1};
-  SpriteLayer plantedLayer_{kSlots * 10};
-  bool holdDraws_ = false;
-  int slot_ = 0;  // the slot whose step is drawing
-  // The texts on the back buffer in the order printed, each left there while the next frame
-  // prints the same text at the same place over the same pixels.
-  struct PrintedText {
-    std::string text;
-    int x = 0, y = 0, width = 0, height = 0;
-    Rect area;  // every pixel the text may touch
-    bool onBuffer = false;
-    bool takenOff = false;  // by the clearing under way
-  };
-  std::vector<PrintedText> texts_;
-  std::size_t printedNow_ = 0;  // texts printed in this frame so far
-  bool wholeFrame_ = true;      // the next frame copies everything (after a layout pass)
-  bool windowWhole_ = false;    // the next copy onto the window is of the whole surface
-  DirtyRegion shown_;           // what the last copy onto the window changed, for presenting
-  std::string text_;            // the text being printed, kept to spare allocations
+  int slot_ = 0;      // the slot whose step is drawing
+  std::string text_;  // the text being printed, kept to spare allocations
 };
 
 template <class X, class Y>
@@ -151,7 +119,7 @@ void frmMain::grass(X x, Y y) {
   int n = Allgemein::Zz(181, 200);
   float gx = x();
   float gy = y();
-  drawSprite(picBG, n, gx, gy, 32, 32);
+  drawSprite(picBG(), n, gx, gy, 32, 32);
 }
 
 }  // namespace ps

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -10,8 +11,43 @@
 
 namespace ps {
 
+// An image scaled once to a fixed size and kept as runs of opaque pixels, so that drawing it is
+// a few block copies per row. Draws exactly what Surface::drawImage draws at that size.
+class ScaledSprite {
+ public:
+  ScaledSprite() = default;
+  ScaledSprite(const Image& img, int w, int h);
+
+  int width() const { return w_; }
+  int height() const { return h_; }
+  bool empty() const { return w_ <= 0 || h_ <= 0; }
+  // The part of the w × h square that holds opaque pixels, relative to its top-left corner.
+  Rect opaqueBounds() const { return opaque_; }
+  std::size_t bytes() const {
+    return rowStart_.capacity() * sizeof(std::uint32_t) + runs_.capacity() * sizeof(Run) +
+           pixels_.capacity() * sizeof(std::uint32_t);
+  }
+
+  // Draws with the top-left corner at (x, y), touching only the pixels inside `within`.
+  void draw(Surface& target, int x, int y, const Rect& within) const;
+  void draw(Surface& target, int x, int y) const { draw(target, x, y, target.bounds()); }
+
+ private:
+  struct Run {
+    std::int16_t x, len;
+    std::uint32_t offset;  // into pixels_
+  };
+  int w_ = 0, h_ = 0;
+  Rect opaque_;
+  std::vector<std::uint32_t> rowStart_;  // h + 1 indices into runs_
+  std::vector<Run> runs_;
+  std::vector<std::uint32_t> pixels_;
+};
+
 class SpriteBank {
  public:
+  explicit SpriteBank(Resources& from) : from_(from) {}
+
   static constexpr int kFirst = 101, kLast = 200;
   // Growing flowers are drawn from 16 to 34 pixels square at the speeds the settings offer,
   // grass at 32; other sizes are drawn straight from the decoded picture.
@@ -27,6 +63,9 @@ class SpriteBank {
   struct Sprite {
     const ScaledSprite* scaled = nullptr;
     const Image* image = nullptr;
+    // Draws at (x, y), scaled to w × h (the size it was found at), inside `within` only.
+    void draw(Surface& target, int x, int y, int w, int h, const Rect& within) const;
+    bool operator==(const Sprite&) const = default;
   };
   Sprite find(int n, int w, int h);
 
@@ -40,6 +79,7 @@ class SpriteBank {
   const Image& image(int n);
   const ScaledSprite* scaled(int n, int w, int h) const;
 
+  Resources& from_;
   static constexpr int kCount = kLast - kFirst + 1;
   static constexpr int kSizes = kLargest - kSmallest + 1;
   std::array<Image, kCount> images_;

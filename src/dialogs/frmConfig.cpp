@@ -5,6 +5,7 @@
 #include "dialogs/frmInfo.h"
 #include "errors/guard.h"
 #include "host/process.h"
+#include "host/saver.h"
 #include "host/settings.h"
 
 namespace ps {
@@ -227,7 +228,7 @@ void frmConfig::cmdInfo_Click() {
   Guard g(kModule, "cmdInfo_Click");
   frmInfo* info = nullptr;
   g([&] { info = &P().info(); });
-  g([&] { P().forms.showModal(*info); });
+  g([&] { Saver::showModal(*info); });
   // Where no window could be shown, the info window is still loaded: unload it, so that it
   // neither keeps its state nor keeps the process alive after this window closes.
   g([&] {

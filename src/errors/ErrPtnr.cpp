@@ -150,7 +150,7 @@ i16 ErrPtnr::OnError(const std::string& module, const std::string& procedure,
   if (!repeated) return answer::kRetry;
   // The same step failed again on its retry: ask, with End the only answer offered.
   Answer = answer::kEnd;
-  if (!p.forms.showModal(*this)) return answer::kEnd;
+  if (!Saver::showModal(*this)) return answer::kEnd;
   return Answer;
 }
 

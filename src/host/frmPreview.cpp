@@ -12,7 +12,7 @@ frmPreview::frmPreview() : Form("frmPreview") {
 }
 
 const Image& frmPreview::picture() {
-  if (image1_.empty()) image1_ = loadPicture(ResourceKind::Data, kPreviewResource);
+  if (image1_.empty()) image1_ = loadPicture(platform(), ResourceKind::Data, kPreviewResource);
   return image1_;
 }
 

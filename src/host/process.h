@@ -34,7 +34,7 @@ class Process {
   i16 ScreenSaverMode = 0;  // Saver
   i16 LastFlower = 0;       // the highest flower slot in use
   Random random;
-  Forms forms;
+  Forms forms{platform};
 
   // The windows, each created on first use. A window that was unloaded is made anew by the
   // next use, with its fields back at zero, as a freshly created window has them.

@@ -108,6 +108,11 @@ void Main() {
     g([&] { p.ScreenSaverMode = kTrue; });
     g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, -1, 0); });
     g([&] { os.ShowCursor(0); });
+    // The first layout pass takes the desktop when the meadow may show it; by then the window
+    // covers it, so the platform keeps it now, as the user left it.
+    bool desktop = true;
+    g([&] { desktop = p.settings.Background == 3 || p.settings.RandomBack != 0; });
+    if (desktop) g([&] { os.snapshotDesktop(); });
     g([&] { p.forms.load(p.main()); });
     g([&] { SetTopMost(p.main(), kTrue, kTrue); });
     g([&] { p.forms.show(p.main()); });
@@ -161,6 +166,20 @@ void exitScreensaver() {
   g([&] { Allgemein::Shutdown(); });
   if (g.leaving()) return;
   EndProgram();
+}
+
+void endSession() {
+  Allgemein::Shutdown();
+  EndProgram();
+}
+
+bool showModal(Form& form) {
+  Process& p = P();
+  if (p.ScreenSaverMode != kFalse) {
+    p.forms.load(form);  // as a refused showing leaves it
+    return false;
+  }
+  return p.forms.showModal(form);
 }
 
 void deliver(const std::function<void()>& event) {

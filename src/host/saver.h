@@ -21,6 +21,14 @@ i16 SetTopMost(Form& form, i16 topMost, i16 activate);
 // the user may not leave.
 void exitScreensaver();
 
+// The session ends (a termination signal): every window unloads, the last loaded first, and
+// the process ends.
+[[noreturn]] void endSession();
+
+// Shows a window modally and returns when it is hidden or unloaded; false when it cannot be
+// shown: never over the running mode's meadow, which covers the screen and holds the input.
+bool showModal(Form& form);
+
 // The mode switch of a command line: trimmed, upper-cased, its first two characters.
 std::string modeSwitch(std::string_view commandLine);
 // The window handle that starts at the fourth character of the trimmed, upper-cased command

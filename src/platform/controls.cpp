@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "host/process.h"
 #include "platform/forms.h"
 
 namespace ps {
@@ -17,7 +16,7 @@ Control::Control(Form& owner, ControlKind kind, std::string name, int index)
 }
 
 void Control::changed() {
-  if (form_->hWnd() != 0 && Process::exists()) platform().controlChanged(*form_, *this);
+  if (Windowing* w = form_->windowing()) w->controlChanged(*form_, *this);
 }
 
 void Control::move(float left, float top, float width, float height) {

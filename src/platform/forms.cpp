@@ -1,8 +1,7 @@
 #include "platform/forms.h"
 
 #include <algorithm>
-
-#include "host/process.h"
+#include <cmath>
 
 namespace ps {
 
@@ -22,19 +21,19 @@ void Form::setDesign(std::string caption, float clientWidth, float clientHeight,
 
 void Form::setCaption(std::string c) {
   caption_ = std::move(c);
-  if (hwnd_ != 0) platform().formChanged(*this);
+  if (windowing_ != nullptr) windowing_->formChanged(*this);
 }
 
 void Form::move(float left, float top, float width, float height) {
   left_ = left, top_ = top, width_ = width, height_ = height;
   clientWidth_ = std::max(0.0f, width - (borderless_ ? 0 : kBorderWidth));
   clientHeight_ = std::max(0.0f, height - (borderless_ ? 0 : kBorderHeight));
-  if (hwnd_ != 0) platform().formChanged(*this);
+  if (windowing_ != nullptr) windowing_->formChanged(*this);
 }
 
 void Form::setMaximized() {
   maximized_ = true;
-  if (hwnd_ != 0) platform().maximizeWindow(*this);
+  if (windowing_ != nullptr) windowing_->maximizeWindow(*this);
 }
 
 bool Forms::isLoaded(const Form& form) const {
@@ -48,7 +47,14 @@ Form& Forms::at(int i) const {
 
 void Forms::load(Form& form) {
   if (isLoaded(form)) return;
-  form.setHwnd(platform().createWindow(form));
+  if (!form.borderless() && form.left() == 0 && form.top() == 0) {
+    // A bordered window that was never placed opens in the middle of the screen.
+    const SizeF screen = windowing_.screenSize();
+    const auto tpp = static_cast<float>(windowing_.twipsPerPixel());
+    form.move(std::round((screen.width * tpp - form.width()) / 2),
+              std::round((screen.height * tpp - form.height()) / 2), form.width(), form.height());
+  }
+  form.attach(&windowing_, windowing_.createWindow(form));
   loaded_.push_back(&form);
   form.Form_Load();
 }
@@ -66,20 +72,20 @@ void Forms::unload(Form& form) {
   form.Form_Unload(cancel);
   if (cancel != 0) return;
   loaded_.erase(std::find(loaded_.begin(), loaded_.end(), &form));
-  platform().destroyWindow(form);
-  form.setHwnd(0);
+  windowing_.destroyWindow(form);
+  form.attach(nullptr, 0);
   form.markUnloaded();
-  if (!anyKeepsProcessAlive()) platform().quit();
+  if (!anyKeepsProcessAlive()) windowing_.quit();
 }
 
 void Forms::show(Form& form) {
   load(form);
-  platform().showWindow(form);
+  windowing_.showWindow(form);
 }
 
 bool Forms::showModal(Form& form) {
   load(form);
-  return platform().showModal(form);
+  return windowing_.showModal(form);
 }
 
 bool Forms::anyKeepsProcessAlive() const {

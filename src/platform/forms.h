@@ -19,7 +19,9 @@ class Form {
 
   const std::string& name() const { return name_; }
   Hwnd hWnd() const { return hwnd_; }
-  void setHwnd(Hwnd h) { hwnd_ = h; }
+  // The windowing that shows the window while it is loaded; null otherwise.
+  Windowing* windowing() const { return windowing_; }
+  void attach(Windowing* w, Hwnd h) { windowing_ = w, hwnd_ = h; }
   // Set once the window has been unloaded: the next use makes a fresh window.
   bool wasUnloaded() const { return unloaded_; }
   void markUnloaded() { unloaded_ = true; }
@@ -76,6 +78,7 @@ class Form {
 
  private:
   std::string name_;
+  Windowing* windowing_ = nullptr;
   Hwnd hwnd_ = 0;
   bool unloaded_ = false;
   std::string caption_;
@@ -91,6 +94,8 @@ class Form {
 // The loaded windows in load order.
 class Forms {
  public:
+  explicit Forms(Windowing& windowing) : windowing_(windowing) {}
+
   // Creates the native window and runs Form_Load; nothing if already loaded.
   void load(Form& form);
   // Runs Form_Unload and removes the window; nothing when it is not loaded or its unload event
@@ -104,6 +109,7 @@ class Forms {
   bool anyKeepsProcessAlive() const;
 
  private:
+  Windowing& windowing_;
   std::vector<Form*> loaded_;
   std::vector<Form*> unloading_;
 };

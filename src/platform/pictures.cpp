@@ -4,13 +4,12 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "host/process.h"
 #include "platform/imagecodec.h"
 
 namespace ps {
 
-Image loadPicture(ResourceKind kind, int number) {
-  std::vector<std::uint8_t> bytes = platform().resource(kind, number);
+Image loadPicture(Resources& from, ResourceKind kind, int number) {
+  std::vector<std::uint8_t> bytes = from.resource(kind, number);
   try {
     switch (kind) {
       case ResourceKind::Icon:

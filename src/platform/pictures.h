@@ -11,7 +11,7 @@ namespace ps {
 
 // Icons decode as 32 × 32 with their mask, bitmaps as stored, data resources as GIF pictures.
 // A missing resource fails with 326, one that does not decode with 481.
-Image loadPicture(ResourceKind kind, int number);
+Image loadPicture(Resources& from, ResourceKind kind, int number);
 
 // The file of a resource in the source tree's resources/ folder, relative to it; empty when the
 // program has no such resource. (Tools and tests read resources from there; the programs carry

@@ -124,8 +124,12 @@ class Drawing {
   virtual void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                         u32 rgb) = 0;
   // Copies the display's pixels from (0, 0), w × h, into target at (0, 0) (CreateDCA
-  // "DISPLAY" and BitBlt). False when the display or the copy cannot be had.
+  // "DISPLAY" and BitBlt), or those of the snapshot taken before, which it then lets go.
+  // False when the display or the copy cannot be had.
   virtual bool captureDesktop(Surface& target, int w, int h) = 0;
+  // Keeps the display's pixels as they are now for the next captureDesktop: taken before a
+  // window covers the screen.
+  virtual void snapshotDesktop() = 0;
 };
 
 // The program's own resources, by number.

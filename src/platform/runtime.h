@@ -50,7 +50,9 @@ struct Failure : std::exception {
 [[noreturn]] void raise(i32 number, std::string description);
 
 // Thrown to end the program at once; only the event loop of a backend catches it.
-struct ProgramEnd {};
+struct ProgramEnd {
+  int code = 0;  // the process's exit code
+};
 
 // Checked conversions: out of range is overflow (6), never a wrap.
 i16 toI16(long long v);

@@ -81,12 +81,6 @@ void PixelStore::reset() noexcept {
   n_ = 0;
 }
 
-// Nearest neighbour: the source pixel under the centre of target pixel t, when n source pixels
-// are stretched over m.
-inline int sourceOf(int t, int n, int m) {
-  return static_cast<int>((2LL * t + 1) * n / (2LL * m));
-}
-
 Rect unite(const Rect& a, const Rect& b) {
   if (a.empty()) return b.empty() ? Rect{} : b;
   if (b.empty()) return a;
@@ -207,41 +201,6 @@ void DirtyRegion::clear() {
 }
 
 // ---------------------------------------------------------------------------------------------
-// ScaledSprite
-
-ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
-  if (img.empty() || w <= 0 || h <= 0) return;
-  w_ = w;
-  h_ = h;
-  // The same source pixel for each target pixel as Surface::drawImage picks.
-  std::vector<int> column(static_cast<size_t>(w));
-  for (int c = 0; c < w; ++c) column[static_cast<size_t>(c)] = sourceOf(c, img.width, w);
-  rowStart_.reserve(static_cast<size_t>(h) + 1);
-  pixels_.reserve(static_cast<size_t>(w) * static_cast<size_t>(h));
-  for (int r = 0; r < h; ++r) {
-    rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
-    const int syi = sourceOf(r, img.height, h);
-    const u32* in = img.pixels.data() + static_cast<size_t>(syi) * img.width;
-    const std::uint8_t* m =
-        img.hasMask() ? img.mask.data() + static_cast<size_t>(syi) * img.width : nullptr;
-    auto opaque = [&](int c) { return !m || !m[column[static_cast<size_t>(c)]]; };
-    for (int c = 0; c < w;) {
-      if (!opaque(c)) {
-        ++c;
-        continue;
-      }
-      Run run{static_cast<std::int16_t>(c), 0, static_cast<std::uint32_t>(pixels_.size())};
-      for (; c < w && opaque(c); ++c) pixels_.push_back(in[column[static_cast<size_t>(c)]]);
-      run.len = static_cast<std::int16_t>(c - run.x);
-      runs_.push_back(run);
-      opaque_ = unite(opaque_, Rect{run.x, r, c, r + 1});
-    }
-  }
-  rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
-  pixels_.shrink_to_fit();
-}
-
-// ---------------------------------------------------------------------------------------------
 // Surface
 
 void Surface::resize(int w, int h, u32 fill) {
@@ -325,39 +284,18 @@ void Surface::drawImage(const Image& img, int x, int y, int w, int h, const Rect
   Rect r = intersect(clip(x, y, w, h), within);
   if (r.empty()) return;
   for (int ty = r.top; ty < r.bottom; ++ty) {
-    int syi = sourceOf(ty - y, img.height, h);
+    int syi = nearestSource(ty - y, img.height, h);
     u32* out = row(ty);
     const u32* in = img.pixels.data() + static_cast<size_t>(syi) * img.width;
     const std::uint8_t* m =
         img.hasMask() ? img.mask.data() + static_cast<size_t>(syi) * img.width : nullptr;
     for (int tx = r.left; tx < r.right; ++tx) {
-      int sxi = sourceOf(tx - x, img.width, w);
+      int sxi = nearestSource(tx - x, img.width, w);
       if (m && m[sxi]) continue;
       out[tx] = in[sxi];
     }
   }
   touched(r);
-}
-
-void Surface::drawSprite(const ScaledSprite& s, int x, int y, const Rect& within) {
-  if (s.empty()) return;
-  Rect r = intersect(clip(x, y, s.w_, s.h_), within);
-  if (r.empty()) return;
-  for (int ty = r.top; ty < r.bottom; ++ty) {
-    int local = ty - y;
-    u32* out = row(ty);
-    for (std::uint32_t k = s.rowStart_[static_cast<size_t>(local)];
-         k < s.rowStart_[static_cast<size_t>(local) + 1]; ++k) {
-      const ScaledSprite::Run& run = s.runs_[k];
-      int from = x + run.x, to = from + run.len;
-      int a = std::max(from, r.left), b = std::min(to, r.right);
-      if (a >= b) continue;
-      std::memcpy(out + a, s.pixels_.data() + run.offset + (a - from),
-                  static_cast<size_t>(b - a) * sizeof(u32));
-    }
-  }
-  const Rect& o = s.opaque_;
-  touched(intersect(r, Rect{x + o.left, y + o.top, x + o.right, y + o.bottom}));
 }
 
 namespace {
@@ -451,109 +389,6 @@ void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
     }
   }
   touched(bounds());
-}
-
-// ---------------------------------------------------------------------------------------------
-// SpriteLayer
-
-namespace {
-i32 clampedSum(i32 a, i32 b) {
-  long long s = static_cast<long long>(a) + b;
-  return static_cast<i32>(std::clamp<long long>(s, INT32_MIN, INT32_MAX));
-}
-bool overlap(const Rect& a, const Rect& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-}  // namespace
-
-SpriteLayer::SpriteLayer(std::size_t capacity) {
-  last_.reserve(capacity);
-  now_.reserve(capacity);
-}
-
-void SpriteLayer::begin() {
-  now_.clear();
-  nowOrdered_ = true;
-}
-
-void SpriteLayer::push(const Draw& d) {
-  if (!now_.empty() && now_.back().key >= d.key) nowOrdered_ = false;
-  now_.push_back(d);
-}
-
-void SpriteLayer::add(int key, const ScaledSprite& s, int x, int y) {
-  const Rect& o = s.opaqueBounds();
-  push(Draw{key, &s, nullptr, x, y, s.width(), s.height(),
-            Rect{clampedSum(x, o.left), clampedSum(y, o.top), clampedSum(x, o.right),
-                 clampedSum(y, o.bottom)}});
-}
-
-void SpriteLayer::add(int key, const Image& img, int x, int y, int w, int h) {
-  push(Draw{key, nullptr, &img, x, y, w, h,
-            Rect{x, y, clampedSum(x, std::max(w, 0)), clampedSum(y, std::max(h, 0))}});
-}
-
-void SpriteLayer::changes(DirtyRegion& out) const {
-  if (!lastKnown_ || !lastOrdered_ || !nowOrdered_) {
-    // Without matching keys in order, every draw of both frames counts as changed.
-    if (lastKnown_) {
-      for (const Draw& d : last_) out.add(d.area);
-    }
-    for (const Draw& d : now_) out.add(d.area);
-    return;
-  }
-  std::size_t i = 0, j = 0;
-  while (i < last_.size() || j < now_.size()) {
-    if (j == now_.size() || (i < last_.size() && last_[i].key < now_[j].key)) {
-      out.add(last_[i++].area);
-    } else if (i == last_.size() || now_[j].key < last_[i].key) {
-      out.add(now_[j++].area);
-    } else {
-      const Draw &a = last_[i++], &b = now_[j++];
-      if (a == b) continue;
-      // A growing sprite moves by a pixel: one rectangle over both places.
-      if (overlap(a.area, b.area)) {
-        out.add(unite(a.area, b.area));
-      } else {
-        out.add(a.area);
-        out.add(b.area);
-      }
-    }
-  }
-}
-
-void SpriteLayer::draw(Surface& target, std::span<const Rect> within) const {
-  drawAll(now_, target, within);
-}
-
-void SpriteLayer::redraw(Surface& target, std::span<const Rect> within) const {
-  if (lastKnown_) drawAll(last_, target, within);
-}
-
-void SpriteLayer::drawAll(const std::vector<Draw>& draws, Surface& target,
-                          std::span<const Rect> within) {
-  for (const Draw& d : draws) {
-    for (const Rect& r : within) {
-      if (!overlap(d.area, r)) continue;
-      if (d.sprite) {
-        target.drawSprite(*d.sprite, d.x, d.y, r);
-      } else {
-        target.drawImage(*d.image, d.x, d.y, d.w, d.h, r);
-      }
-    }
-  }
-}
-
-void SpriteLayer::commit() {
-  last_.swap(now_);
-  lastOrdered_ = nowOrdered_;
-  lastKnown_ = true;
-  begin();
-}
-
-void SpriteLayer::forget() {
-  last_.clear();
-  lastKnown_ = false;
 }
 
 }  // namespace ps

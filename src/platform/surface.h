@@ -14,6 +14,15 @@ namespace ps {
 // The smallest rectangle holding both; an empty one counts as nothing.
 Rect unite(const Rect& a, const Rect& b);
 Rect intersect(const Rect& a, const Rect& b);
+inline bool overlap(const Rect& a, const Rect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Nearest neighbour: the source pixel under the centre of target pixel t, when n source pixels
+// are stretched over m.
+inline int nearestSource(int t, int n, int m) {
+  return static_cast<int>((2LL * t + 1) * n / (2LL * m));
+}
 
 // The rectangles of a surface that changed, in a list of fixed capacity: adding never allocates.
 // When the list is full it collapses into its bounding box, which still covers every change.
@@ -53,36 +62,6 @@ class TileRegion {
   std::vector<std::uint8_t> marks_;
   std::vector<Rect> out_;
   bool any_ = false;
-};
-
-// An image scaled once to a fixed size and kept as runs of opaque pixels, so that drawing it is
-// a few block copies per row. Draws exactly what Surface::drawImage draws at that size.
-class ScaledSprite {
- public:
-  ScaledSprite() = default;
-  ScaledSprite(const Image& img, int w, int h);
-
-  int width() const { return w_; }
-  int height() const { return h_; }
-  bool empty() const { return w_ <= 0 || h_ <= 0; }
-  // The part of the w × h square that holds opaque pixels, relative to its top-left corner.
-  Rect opaqueBounds() const { return opaque_; }
-  std::size_t bytes() const {
-    return rowStart_.capacity() * sizeof(std::uint32_t) + runs_.capacity() * sizeof(Run) +
-           pixels_.capacity() * sizeof(std::uint32_t);
-  }
-
- private:
-  friend class Surface;
-  struct Run {
-    std::int16_t x, len;
-    std::uint32_t offset;  // into pixels_
-  };
-  int w_ = 0, h_ = 0;
-  Rect opaque_;
-  std::vector<std::uint32_t> rowStart_;  // h + 1 indices into runs_
-  std::vector<Run> runs_;
-  std::vector<std::uint32_t> pixels_;
 };
 
 // Memory for pixels other than the heap: memory a platform can show without copying it first
@@ -177,11 +156,8 @@ class Surface {
   void drawImage(const Image& img, int x, int y, int w, int h) {
     drawImage(img, x, y, w, h, bounds());
   }
-  // The same for an image scaled ahead of time.
-  void drawSprite(const ScaledSprite& s, int x, int y) { drawSprite(s, x, y, bounds()); }
-  // Both, touching only the pixels inside `within`: redrawing a part of a picture.
+  // The same, touching only the pixels inside `within`: redrawing a part of a picture.
   void drawImage(const Image& img, int x, int y, int w, int h, const Rect& within);
-  void drawSprite(const ScaledSprite& s, int x, int y, const Rect& within);
   // Becomes the whole image scaled to w × h, each pixel the average of the source area it
   // covers (the mask is ignored): for pictures stretched into backgrounds. With a blur, the
   // source is first averaged over (2 × blur + 1)² pixels, which melts dithered shades into the
@@ -199,49 +175,6 @@ class Surface {
   PixelStore px_;
   std::shared_ptr<PixelMemory> memory_;
   DirtyRegion* dirty_ = nullptr;
-};
-
-// The sprites drawn over a background in one frame, kept so that the next frame need redraw only
-// where its sprites differ from the last frame's. Every draw has a key (the slot that drew it);
-// draws come in ascending key order, each lying over those before it. Adding never allocates
-// below the capacity.
-class SpriteLayer {
- public:
-  explicit SpriteLayer(std::size_t capacity = 512);
-
-  // A new frame, with no draws yet.
-  void begin();
-  void add(int key, const ScaledSprite& s, int x, int y);
-  void add(int key, const Image& img, int x, int y, int w, int h);
-  // Adds the rectangles where this frame's draws and the last frame's differ: the places of a
-  // draw that came, went, or changed its picture, place or size. Outside them both frames put
-  // the same pixels over the same background.
-  void changes(DirtyRegion& out) const;
-  // This frame's draws onto target, touching only the pixels inside the rectangles given.
-  void draw(Surface& target, std::span<const Rect> within) const;
-  // The same for the last frame's draws: they again, where the target was restored.
-  void redraw(Surface& target, std::span<const Rect> within) const;
-  // This frame's draws become the last frame's.
-  void commit();
-  // Nothing is known of the last frame any more (its target was painted over).
-  void forget();
-
- private:
-  struct Draw {
-    int key;
-    const ScaledSprite* sprite;  // or else image, scaled to w × h on drawing
-    const Image* image;
-    int x, y, w, h;
-    Rect area;  // every pixel the draw may touch
-    bool operator==(const Draw&) const = default;
-  };
-  void push(const Draw& d);
-  static void drawAll(const std::vector<Draw>& draws, Surface& target,
-                      std::span<const Rect> within);
-
-  std::vector<Draw> last_, now_;
-  bool lastOrdered_ = true, nowOrdered_ = true;
-  bool lastKnown_ = false;
 };
 
 }  // namespace ps

@@ -16,14 +16,9 @@ std::string storeKey(const std::string& key) {
   return "PetalStream/Settings/" + key;
 }
 
-FakePlatform::FakePlatform() {
-  version.result = 1;
-  version.majorVersion = 5;
-  version.minorVersion = 1;
-  version.buildNumber = 2600;
-  version.platformId = 2;
-  std::strcpy(version.csdVersion.data(), "Service Pack 2");
-}
+FakePlatform::FakePlatform()
+    : NullPlatform(std::string(PETALSTREAM_SOURCE_DIR) + "/resources"),
+      version(NullPlatform::GetVersionExA()) {}
 
 int FakePlatform::count(const std::string& call) const {
   return static_cast<int>(std::count(calls.begin(), calls.end(), call));
@@ -43,23 +38,19 @@ std::vector<std::string> FakePlatform::only(std::initializer_list<std::string> p
 }
 
 Hwnd FakePlatform::createWindow(Form& form) {
-  Hwnd h = nextHandle_++;
-  windows[h] = &form;
-  clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
-                         form.clientHeightTwips() / static_cast<float>(tpp)};
   log("createWindow(" + form.name() + ")");
-  return h;
+  return NullPlatform::createWindow(form);
 }
 
 void FakePlatform::destroyWindow(Form& form) {
-  windows.erase(form.hWnd());
+  NullPlatform::destroyWindow(form);
   timers.erase(&form);
   log("destroyWindow(" + form.name() + ")");
 }
 
 void FakePlatform::showWindow(Form& form) {
   log("showWindow(" + form.name() + ")");
-  if (form.maximized()) resize(form, screen.width, screen.height);
+  NullPlatform::showWindow(form);
 }
 
 bool FakePlatform::showModal(Form& form) {
@@ -78,13 +69,6 @@ void FakePlatform::maximizeWindow(Form& form) {
 void FakePlatform::formChanged(Form& form) {
   clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
                          form.clientHeightTwips() / static_cast<float>(tpp)};
-}
-
-void FakePlatform::controlChanged(Form&, Control&) {}
-
-SizeF FakePlatform::clientSize(const Form& form) {
-  auto it = clients.find(&form);
-  return it == clients.end() ? SizeF{} : it->second;
 }
 
 void FakePlatform::resize(Form& form, float w, float h) {
@@ -116,9 +100,7 @@ i32 FakePlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
     rect = hwnd == 0 ? Rect{} : Rect{0, 0, 152, 112};
     return hwnd == 0 ? 0 : 1;
   }
-  SizeF c = clientSize(*it->second);
-  rect = Rect{0, 0, static_cast<i32>(c.width), static_cast<i32>(c.height)};
-  return 1;
+  return NullPlatform::GetClientRect(hwnd, rect);
 }
 
 i32 FakePlatform::GetWindowLongA(Hwnd hwnd, i32 index) {
@@ -143,42 +125,13 @@ i32 FakePlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx
   log("SetWindowPos(" + std::to_string(hwnd) + "," + std::to_string(insertAfter) + "," +
       std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) + "," +
       std::to_string(cy) + "," + std::to_string(flags) + ")");
-  auto it = windows.find(hwnd);
-  if (it == windows.end()) return 0;
-  if (!(flags & win::SWP_NOSIZE))
-    resize(*it->second, static_cast<float>(cx), static_cast<float>(cy));
-  return 1;
+  return NullPlatform::SetWindowPos(hwnd, insertAfter, x, y, cx, cy, flags);
 }
 
-int FakePlatform::textWidth(const Font&, std::string_view text) {
-  return 7 * static_cast<int>(text.size());
-}
-
-int FakePlatform::textHeight(const Font&, std::string_view) {
-  return 16;
-}
-
-void FakePlatform::drawText(Surface& target, const Font&, int x, int y, std::string_view text,
+void FakePlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                             u32 rgb) {
   textsDrawn.emplace_back(text);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == ' ') continue;
-    int cx = x + 7 * static_cast<int>(i);
-    // A 5 × 12 mark whose middle row encodes the character, so different texts differ.
-    Rect box = target.clip(cx + 1, y + 2, 5, 12);
-    for (int yy = box.top; yy < box.bottom; ++yy) {
-      for (int xx = box.left; xx < box.right; ++xx) {
-        bool edge = yy == y + 2 || yy == y + 13 || xx == cx + 1 || xx == cx + 5;
-        bool bit = yy == y + 7 && ((static_cast<unsigned char>(text[i]) >> (xx - cx - 1)) & 1);
-        if (edge) {
-          target.set(xx, yy, rgb);
-        } else if (bit) {
-          // Blended half and half, as antialiased glyphs are: text printed twice shows.
-          target.set(xx, yy, ((target.at(xx, yy) >> 1) & 0x7F7F7F) + ((rgb >> 1) & 0x7F7F7F));
-        }
-      }
-    }
-  }
+  NullPlatform::drawText(target, font, x, y, text, rgb);
 }
 
 bool FakePlatform::captureDesktop(Surface& target, int w, int h) {
@@ -196,7 +149,7 @@ std::vector<std::uint8_t> FakePlatform::resource(ResourceKind kind, int number) 
   if (missingResources.count(key)) raise(err::kResourceNotFound);
   auto it = resourceOverrides.find(key);
   if (it != resourceOverrides.end()) return it->second;
-  return readResourceFile(std::string(PETALSTREAM_SOURCE_DIR) + "/resources", kind, number);
+  return NullPlatform::resource(kind, number);
 }
 
 std::string FakePlatform::GetSetting(const std::string& app, const std::string& section,
@@ -234,18 +187,6 @@ i32 FakePlatform::ShowCursor(i32 show) {
 OsVersion FakePlatform::GetVersionExA() {
   log("GetVersionExA");
   return version;
-}
-
-std::string FakePlatform::shortDate(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%d.%02d.%04d", t.day, t.month, t.year);
-  return b;
-}
-
-std::string FakePlatform::longTime(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%d:%02d:%02d", t.hour, t.minute, t.second);
-  return b;
 }
 
 void FakePlatform::ShellExecuteOpen(Hwnd owner, const std::string& address) {
@@ -287,7 +228,7 @@ void FakePlatform::reportFatal(const std::string& message) {
 
 void FakePlatform::exitProcess(int code) {
   log("exitProcess(" + std::to_string(code) + ")");
-  throw ProgramEnd{};
+  NullPlatform::exitProcess(code);
 }
 
 void FakePlatform::appendToFile(const std::string& path, std::string_view bytes, bool) {

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "host/process.h"
-#include "platform/platform.h"
+#include "platform/nullplatform.h"
 #include "platform/surface.h"
 
 namespace ps::fake {
 
-class FakePlatform : public Platform {
+class FakePlatform : public NullPlatform {
  public:
   FakePlatform();
 
@@ -43,18 +43,12 @@ class FakePlatform : public Platform {
   bool hack = false;                         // hackMode
   std::map<std::string, std::string> files;  // path -> content
   std::set<std::string> unwritableFolders;   // appending below these raises 75
-  LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
-  u32 ticks = 100000000;
-  SizeF screen{800, 600};
-  int tpp = 15;
   bool desktopFails = false;
   std::function<bool(Form&)> modal;  // shows a form modally; default: cannot
   std::map<std::pair<int, int>, std::vector<std::uint8_t>> resourceOverrides;
   std::set<std::pair<int, int>> missingResources;
 
-  // Windows the fake has created.
-  std::map<Hwnd, Form*> windows;
-  std::map<const Form*, SizeF> clients;
+  // The windows' timers and presentations (the windows themselves: NullPlatform).
   std::map<const Form*, std::pair<i32, bool>> timers;  // interval, enabled
   int presents = 0;
   Rect lastDirty;               // the bounds of the last presentation
@@ -72,10 +66,6 @@ class FakePlatform : public Platform {
   void hideWindow(Form& form) override;
   void maximizeWindow(Form& form) override;
   void formChanged(Form& form) override;
-  void controlChanged(Form& form, Control& control) override;
-  SizeF clientSize(const Form& form) override;
-  SizeF screenSize() override { return screen; }
-  int twipsPerPixel() override { return tpp; }
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
   void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;
@@ -87,14 +77,13 @@ class FakePlatform : public Platform {
   Hwnd SetParent(Hwnd child, Hwnd parent) override;
   i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
   // Resizes a form's client area as a user or the system would, running Form_Resize.
-  void resize(Form& form, float w, float h);
+  void resize(Form& form, float w, float h) override;
 
-  // Drawing: 7 pixels a character, 16 high; each character is drawn as a small box.
-  int textWidth(const Font& font, std::string_view text) override;
-  int textHeight(const Font& font, std::string_view text) override;
+  // Drawing: the box font, each text recorded.
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface& target, int w, int h) override;
+  void snapshotDesktop() override { log("snapshotDesktop"); }
 
   // Resources: the committed files under resources/, unless a test says otherwise.
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
@@ -109,10 +98,6 @@ class FakePlatform : public Platform {
   i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) override;
   i32 ShowCursor(i32 show) override;
   OsVersion GetVersionExA() override;
-  u32 GetTickCount() override { return ticks; }
-  LocalTime now() override { return clock; }
-  std::string shortDate(const LocalTime& t) override;
-  std::string longTime(const LocalTime& t) override;
   void alert() override { log("alert"); }
   void ShellExecuteOpen(Hwnd owner, const std::string& address) override;
   i32 VerifyScreenSavePwd(Hwnd hwnd) override;
@@ -135,7 +120,6 @@ class FakePlatform : public Platform {
   i32 screenSaveActive = 1, screenSaverRunning = 0;
 
  private:
-  Hwnd nextHandle_ = 0x1000;
   std::map<Hwnd, i32> styles_;
 };
 

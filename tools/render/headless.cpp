@@ -17,49 +17,9 @@ std::filesystem::path sourceResources() {
   return PETALSTREAM_RESOURCES;
 }
 
-HeadlessPlatform::HeadlessPlatform(std::filesystem::path resources)
-    : resources_(std::move(resources)) {}
-
-void HeadlessPlatform::resize(Form& form, float w, float h) {
-  clients[&form] = SizeF{w, h};
-  form.Form_Resize();
-}
-
-Hwnd HeadlessPlatform::createWindow(Form& form) {
-  clients[&form] = SizeF{form.clientWidthTwips() / 15, form.clientHeightTwips() / 15};
-  return next_++;
-}
-
-void HeadlessPlatform::showWindow(Form& form) {
-  if (form.maximized()) resize(form, screen.width, screen.height);
-}
-
-SizeF HeadlessPlatform::clientSize(const Form& form) {
-  auto it = clients.find(&form);
-  return it == clients.end() ? SizeF{} : it->second;
-}
-
-i32 HeadlessPlatform::GetClientRect(Hwnd, Rect& rect) {
-  rect = Rect{};
-  return 0;
-}
-
-int HeadlessPlatform::textWidth(const Font&, std::string_view text) {
-  return 7 * static_cast<int>(text.size());
-}
-
-int HeadlessPlatform::textHeight(const Font&, std::string_view) {
-  return 16;
-}
-
-void HeadlessPlatform::drawText(Surface& target, const Font&, int x, int y, std::string_view text,
-                                u32 rgb) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != ' ')
-      target.fillRect(
-          Rect{x + 7 * static_cast<int>(i) + 1, y + 3, x + 7 * static_cast<int>(i) + 6, y + 13},
-          rgb);
-  }
+HeadlessPlatform::HeadlessPlatform(const std::filesystem::path& resources)
+    : NullPlatform(resources.string()) {
+  screen = SizeF{1920, 1080};
 }
 
 bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
@@ -81,10 +41,6 @@ bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
   return true;
 }
 
-std::vector<std::uint8_t> HeadlessPlatform::resource(ResourceKind kind, int n) {
-  return readResourceFile(resources_.string(), kind, n);
-}
-
 std::string HeadlessPlatform::GetSetting(const std::string&, const std::string&,
                                          const std::string& key, const std::string& def) {
   auto it = store.find(key);
@@ -96,18 +52,7 @@ void HeadlessPlatform::SaveSetting(const std::string&, const std::string&, const
   store[key] = value;
 }
 
-OsVersion HeadlessPlatform::GetVersionExA() {
-  OsVersion v;
-  v.result = 1;
-  v.majorVersion = 5;
-  v.minorVersion = 1;
-  v.buildNumber = 2600;
-  v.platformId = win::VER_PLATFORM_WIN32_NT;
-  return v;
-}
-
 LocalTime HeadlessPlatform::now() {
-  // The start time, moved on by the ticks since the meadow began.
   long long s = (static_cast<long long>(ticks) - 100000000) / 1000;
   LocalTime t = start;
   long long daySeconds = t.hour * 3600LL + t.minute * 60 + t.second + s;
@@ -117,24 +62,8 @@ LocalTime HeadlessPlatform::now() {
   return t;
 }
 
-std::string HeadlessPlatform::shortDate(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%02d.%02d.%04d", t.day, t.month, t.year);
-  return b;
-}
-
-std::string HeadlessPlatform::longTime(const LocalTime& t) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  return b;
-}
-
 void HeadlessPlatform::reportFatal(const std::string& message) {
   std::cerr << message << '\n';
-}
-
-void HeadlessPlatform::exitProcess(int code) {
-  throw Ended{code};
 }
 
 void HeadlessPlatform::appendToFile(const std::string&, std::string_view bytes, bool) {

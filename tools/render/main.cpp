@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     }
     // Without ticks the window shows the bare background of the layout pass.
     write(meadow.main().window(), o.output);
-  } catch (const headless::Ended& e) {
+  } catch (const ProgramEnd& e) {
     std::cerr << "petalstream-render: the meadow ended (code " << e.code << ")\n";
     return 1;
   } catch (const std::exception& e) {

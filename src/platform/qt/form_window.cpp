@@ -105,7 +105,7 @@ class ScrollBar : public QScrollBar {
 
 QImage pictureOf(const Control& c) {
   try {
-    return toQImage(loadPicture(c.pictureKind(), c.pictureId()));
+    return toQImage(loadPicture(platform(), c.pictureKind(), c.pictureId()));
   } catch (const Failure&) {
     return {};  // a missing picture leaves the control without one, as an empty picture would
   }
@@ -327,7 +327,21 @@ void FormWindow::controlAction(Control& c, const std::function<void()>& fn) {
   if (self && !self->detached_) self->syncControl(c);
 }
 
+void FormWindow::presentDirectly(Presenter present) {
+  direct_ = std::move(present);
+  setAttribute(Qt::WA_PaintOnScreen, direct_ != nullptr);
+}
+
 void FormWindow::paintEvent(QPaintEvent* e) {
+  if (direct_) {
+    std::vector<Rect> rects;
+    for (const QRect& r : e->region())
+      rects.push_back(Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+    if (direct_(rects)) return;
+    presentDirectly(nullptr);
+    update();
+    return;
+  }
   QPainter p(this);
   p.setCompositionMode(QPainter::CompositionMode_Source);
   QRegion rest = e->region();

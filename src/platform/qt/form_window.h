@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <span>
 
 #include "platform/forms.h"
 
@@ -21,6 +22,10 @@ class FormWindow : public QWidget {
   void setTakesInput(bool on);
   // The surface that paint events show (the window surface of the last presentation).
   void setSurface(const Surface* s) { surface_ = s; }
+  // Shows the surface's rectangles past Qt's painting, and so without Qt's backing store (a
+  // second copy of the window's pixels); false when that failed. Null: Qt paints again.
+  using Presenter = std::function<bool(std::span<const Rect>)>;
+  void presentDirectly(Presenter present);
   // Leave the window alone from now on: no more events, widgets kept until deletion.
   void detach() { detached_ = true; }
   bool detached() const { return detached_; }
@@ -31,6 +36,7 @@ class FormWindow : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* e) override;
+  QPaintEngine* paintEngine() const override { return nullptr; }  // painting goes elsewhere
   void resizeEvent(QResizeEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
@@ -52,6 +58,7 @@ class FormWindow : public QWidget {
   Form* form_;
   int tpp_;
   const Surface* surface_ = nullptr;
+  Presenter direct_;
   bool takesInput_ = true;
   bool detached_ = false;
   bool syncing_ = false;

@@ -121,14 +121,8 @@ void QtPlatform::formChanged(Form& form) {
   } else {
     fw->resize(client);
   }
-  if (form.left() == 0 && form.top() == 0) {
-    // Never placed: the middle of the screen.
-    QRect screen = QGuiApplication::primaryScreen()->geometry();
-    fw->move(screen.center() - QPoint(client.width() / 2, client.height() / 2));
-  } else {
-    fw->move(static_cast<int>(std::lround(form.left() / tpp)),
-             static_cast<int>(std::lround(form.top() / tpp)));
-  }
+  fw->move(static_cast<int>(std::lround(form.left() / tpp)),
+           static_cast<int>(std::lround(form.top() / tpp)));
 }
 
 void QtPlatform::controlChanged(Form& form, Control& control) {
@@ -193,9 +187,6 @@ void QtPlatform::maximizeWindow(Form& form) {
   if (launch_.xscreensaver) {
     w->hackWindow = true;
   } else {
-    // The desktop as it is before the window covers it: the layout pass that wants it runs
-    // only once the window has its full size.
-    snapshotDesktop();
     w->fullScreen = true;
   }
   if (w->widget->isVisible()) showWindow(form);
@@ -256,10 +247,6 @@ void QtPlatform::hostGone(Form& form) {
 bool QtPlatform::showModal(Form& form) {
   Window* w = find(form);
   if (w == nullptr) return false;
-  for (auto& [f, other] : windows_) {
-    // Nothing can be shown over the running mode: it covers the screen and holds the input.
-    if (other->fullScreen || other->hackWindow) return false;
-  }
   FormWindow* fw = w->widget.get();
   fw->setWindowModality(Qt::ApplicationModal);
   fw->show();
@@ -340,6 +327,14 @@ ShmPresenter* QtPlatform::presenter(Window& w) {
         QGuiApplication::platformName() == QLatin1String("xcb")) {
       w.presenter = ShmPresenter::open(static_cast<XWindow>(fw->winId()));
     }
+    if (w.presenter) {
+      Form* form = w.form;
+      fw->presentDirectly([this, form](std::span<const Rect> rects) {
+        Window* x = find(*form);
+        const Surface* s = form->windowSurface();
+        return x != nullptr && x->presenter && s != nullptr && x->presenter->present(*s, rects);
+      });
+    }
   }
   return w.presenter.get();
 }
@@ -359,6 +354,7 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
   if (presenter(*w)) {
     if (w->presenter->present(surface, dirty)) return;
     w->presenter.reset();
+    fw->presentDirectly(nullptr);
     fw->update();  // what the failed frame may have missed
   }
   // Qt gathers the rectangles into one region and paints it with the next paint event. Many

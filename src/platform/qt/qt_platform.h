@@ -68,6 +68,7 @@ class QtPlatform : public Platform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface& target, int w, int h) override;
+  void snapshotDesktop() override;
 
   // Resources
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
@@ -120,7 +121,6 @@ class QtPlatform : public Platform {
   void takeInput(Window& w);
   void releaseInput();
   void hostGone(Form& form);
-  void snapshotDesktop();
   // The store of an application; null while its file is there but no regular file.
   QSettings* store(const std::string& app);
   void restorePointer();

@@ -180,6 +180,7 @@ bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
     u32* dst = target.row(y);
     for (int x = 0; x < cw; ++x) dst[x] = src[x] & 0x00FFFFFFu;
   }
+  desktop_ = QImage();  // taken once: the system keeps its own copy
   return true;
 }
 
@@ -483,13 +484,7 @@ void QtPlatform::handleTerminationSignals() {
   QObject::connect(notifier, &QSocketNotifier::activated, [this] {
     char buf[16];
     [[maybe_unused]] ssize_t n = ::read(signalPipe_[1], buf, sizeof buf);
-    // As at the end of a session: every window unloads, the last loaded first.
-    if (Process::exists()) {
-      Forms& forms = P().forms;
-      for (int i = forms.count() - 1; i >= 0; --i) {
-        if (i < forms.count()) Saver::deliver([&forms, i] { forms.unload(forms.at(i)); });
-      }
-    }
+    if (Process::exists()) Saver::deliver([] { Saver::endSession(); });
     exitProcess(0);
   });
   struct sigaction sa {};

@@ -154,7 +154,16 @@ bool Win32Platform::grabDesktop(Surface& target, int w, int h) {
   return ok;
 }
 
-// In the running mode the desktop was taken before the meadow covered it; otherwise the
+void Win32Platform::snapshotDesktop() {
+  if (desktopTaken_) return;
+  desktopTaken_ = true;
+  SizeF s = screenSize();
+  if (!grabDesktop(desktop_, static_cast<int>(s.width), static_cast<int>(s.height))) {
+    desktop_.release();
+  }
+}
+
+// The snapshot taken before the meadow covered the screen, if there is one; otherwise the
 // display is read now.
 bool Win32Platform::captureDesktop(Surface& target, int w, int h) {
   if (desktopTaken_) {
@@ -163,6 +172,7 @@ bool Win32Platform::captureDesktop(Surface& target, int w, int h) {
     target.fillRect(r, 0);
     target.copyFrom(desktop_, 0, 0, 0, 0, r.width(), r.height());
     target.markDirty(r);
+    desktop_.release();  // taken once: the system keeps its own copy
     return true;
   }
   Surface grabbed;

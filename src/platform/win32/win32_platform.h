@@ -57,6 +57,7 @@ class Win32Platform final : public Platform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   bool captureDesktop(Surface& target, int w, int h) override;
+  void snapshotDesktop() override;
 
   // Resources
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
@@ -107,6 +108,9 @@ class Win32Platform final : public Platform {
 
   NativeForm* find(const Form& form) const;
   NativeForm* find(HWND hwnd) const;
+  // A window of ours fills the screen without a border (the running mode's meadow).
+  static bool fillsScreen(const NativeForm& nf);
+  bool screenCovered() const;
   void createControls(NativeForm& nf);
   void syncControl(NativeForm& nf, NativeControl& nc);
   void syncContents(NativeForm& nf, const Control& frame);

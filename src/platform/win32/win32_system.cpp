@@ -353,8 +353,8 @@ std::string Win32Platform::toSystemCodePage(std::string_view utf8) {
 
 void Win32Platform::reportFatal(const std::string& message) {
   trace("reportFatal(" + message + ")");
-  // The running mode covers the screen: a message box there would sit unseen behind it.
-  if (Process::exists() && P().ScreenSaverMode != kFalse) {
+  // A window that covers the screen would hide a message box.
+  if (screenCovered()) {
     OutputDebugStringA((toSystemCodePage(message) + "\n").c_str());
     return;
   }

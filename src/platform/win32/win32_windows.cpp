@@ -233,14 +233,6 @@ HBRUSH Win32Platform::brush(u32 rgb) {
 // ---- windows ----
 
 Hwnd Win32Platform::createWindow(Form& form) {
-  // The running mode is about to cover the screen: keep the desktop as the user left it.
-  if (P().ScreenSaverMode != kFalse && !desktopTaken_) {
-    desktopTaken_ = true;
-    SizeF s = screenSize();
-    if (!grabDesktop(desktop_, static_cast<int>(s.width), static_cast<int>(s.height))) {
-      desktop_.release();
-    }
-  }
   auto nf = std::make_unique<NativeForm>();
   nf->form = &form;
   nf->caption = form.caption();
@@ -276,8 +268,7 @@ void Win32Platform::destroyWindow(Form& form) {
 }
 
 // The window's place from the model: outer position and size in twips; a bordered window's
-// client area is the model's client size. A bordered window that the design leaves at 0, 0
-// opens in the middle of the screen.
+// client area is the model's client size.
 void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   Form& f = *nf.form;
   if (!force && nf.left == f.left() && nf.top == f.top() && nf.width == f.width() &&
@@ -292,11 +283,18 @@ void Win32Platform::placeWindow(NativeForm& nf, bool force) {
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = pixels(f.left());
   int y = pixels(f.top());
-  if (!f.borderless() && f.left() == 0 && f.top() == 0) {
-    x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  }
   ::SetWindowPos(nf.hwnd, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool Win32Platform::fillsScreen(const NativeForm& nf) {
+  return nf.maximized && nf.form->borderless();
+}
+
+bool Win32Platform::screenCovered() const {
+  for (const auto& [f, nf] : forms_) {
+    if (fillsScreen(*nf)) return true;
+  }
+  return false;
 }
 
 void Win32Platform::fillScreen(NativeForm& nf, UINT flags) {
@@ -334,8 +332,6 @@ void Win32Platform::focusFirst(NativeForm& nf) {
 }
 
 bool Win32Platform::showModal(Form& form) {
-  // In the running mode the meadow covers the screen: nobody could see or answer a dialog.
-  if (P().ScreenSaverMode != kFalse) return false;
   NativeForm* nf = find(form);
   if (!nf) return false;
   trace("showModal(" + form.name() + ")");
@@ -693,7 +689,7 @@ const Image* Win32Platform::picture(NativeForm& nf, const Control& c) {
   if (it == nf.pictures.end()) {
     Image img;
     try {
-      img = loadPicture(c.pictureKind(), c.pictureId());
+      img = loadPicture(platform(), c.pictureKind(), c.pictureId());
     } catch (const Failure&) {
       // Painting goes on without a picture that cannot be had; nothing to report here.
     }
@@ -1064,7 +1060,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       Saver::deliver([&] { f.Form_KeyDown(key, shiftState()); });
       // Alt+F4 and the other system keys, except over the running meadow: there the key has
       // asked for the password already, and a refused one must not close the window anyway.
-      if (msg == WM_SYSKEYDOWN && P().ScreenSaverMode == kFalse) {
+      if (msg == WM_SYSKEYDOWN && !fillsScreen(nf)) {
         return DefWindowProcW(hwnd, msg, wp, lp);
       }
       return 0;
@@ -1111,7 +1107,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SYSCOMMAND:
       // No second screen saver over the running one.
-      if ((wp & 0xFFF0) == SC_SCREENSAVE && P().ScreenSaverMode != kFalse) return 0;
+      if ((wp & 0xFFF0) == SC_SCREENSAVE && screenCovered()) return 0;
       break;
     default:
       break;
