@@ -41,6 +41,16 @@ void grabInput(QPointer<FormWindow> fw, int attempt) {
 }
 }  // namespace
 
+QSize logicalSize(QSize device) {
+  // Foreign windows are measured in device pixels, our widgets in Qt's logical ones. Rounded
+  // up, so that a window inside covers its host completely.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpr = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+  if (!(dpr > 0) || dpr == 1) return device;
+  return QSize(static_cast<int>(std::ceil(device.width() / dpr)),
+               static_cast<int>(std::ceil(device.height() / dpr)));
+}
+
 struct QtPlatform::Window {
   Form* form = nullptr;
   Hwnd handle = 0;
@@ -176,7 +186,7 @@ void QtPlatform::showWindow(Form& form) {
       embed(*w, launch_.window);
       X11* x = X11::instance();
       if (auto s = x != nullptr ? x->size(launch_.window) : std::nullopt) {
-        fw->setGeometry(QRect(QPoint(0, 0), *s));
+        fw->setGeometry(QRect(QPoint(0, 0), logicalSize(*s)));
       }
     }
     fw->show();
@@ -242,7 +252,7 @@ void QtPlatform::embed(Window& w, XWindow host) {
       host, [this, form] { hostGone(*form); },
       [this, form](QSize size) {
         // The host's whole client area, at every change of its size.
-        if (Window* x = find(*form)) x->widget->setGeometry(QRect(QPoint(0, 0), size));
+        if (Window* x = find(*form)) x->widget->setGeometry(QRect(QPoint(0, 0), logicalSize(size)));
       });
 }
 
@@ -345,6 +355,8 @@ ShmPresenter* QtPlatform::presenter(Window& w) {
 std::shared_ptr<PixelMemory> QtPlatform::windowMemory(Form& form) {
   Window* w = find(form);
   if (w == nullptr || presenter(*w) == nullptr) return nullptr;
+  // A scaled window is shown from a scaled copy: the surface itself gains nothing there.
+  if (w->widget->devicePixelRatio() != 1) return nullptr;
   return w->presenter;
 }
 
@@ -355,7 +367,7 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
   // Paint events (an exposure, a new size) show the surface from now on.
   fw->setSurface(&surface);
   if (presenter(*w)) {
-    if (w->presenter->present(surface, dirty)) return;
+    if (w->presenter->present(surface, dirty, fw->devicePixelRatio())) return;
     w->presenter.reset();
     fw->update();  // what the failed frame may have missed
   }
@@ -396,7 +408,8 @@ i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
   if (x == nullptr || hwnd <= 0) return 0;
   std::optional<QSize> s = x->size(static_cast<XWindow>(hwnd));
   if (!s) return 0;
-  rect = Rect{0, 0, s->width(), s->height()};
+  const QSize l = logicalSize(*s);
+  rect = Rect{0, 0, l.width(), l.height()};
   return 1;
 }
 

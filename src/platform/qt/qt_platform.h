@@ -6,6 +6,7 @@
 #include <QWindow>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/qt/launch.h"
@@ -19,6 +20,9 @@ namespace ps::qt {
 
 class FormWindow;
 class ShmPresenter;
+
+// A size in the X server's device pixels as Qt's logical pixels on the primary screen.
+QSize logicalSize(QSize device);
 
 class QtPlatform : public Platform {
  public:
@@ -125,7 +129,12 @@ class QtPlatform : public Platform {
   std::map<std::string, std::unique_ptr<QSettings>> stores_;
   int cursorCount_ = 0;
   bool pointerHidden_ = false;
-  QImage desktop_;
+  // The desktop as the running mode found it, one picture per screen.
+  struct Shot {
+    QRect area;  // the screen's place on the desktop, logical pixels
+    QImage image;
+  };
+  std::vector<Shot> desktop_;
   bool desktopTaken_ = false;
   int signalPipe_[2] = {-1, -1};
   bool running_ = false;

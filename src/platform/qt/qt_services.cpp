@@ -138,22 +138,36 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
 void QtPlatform::snapshotDesktop() {
   if (desktopTaken_) return;
   desktopTaken_ = true;
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
-    desktop_ = s->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+  // Each screen in logical pixels, as the meadow is laid out: a screen at a device pixel ratio
+  // above 1 gives more pixels than that, averaged down.
+  for (QScreen* s : QGuiApplication::screens()) {
+    QImage img = s->grabWindow(0).toImage();
+    if (img.isNull()) continue;
+    const QRect area = s->geometry();
+    if (img.size() != area.size()) {
+      img = img.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    desktop_.push_back({area, img.convertToFormat(QImage::Format_RGB32)});
   }
 }
 
 bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
   snapshotDesktop();
-  if (desktop_.isNull()) return false;
-  const int cw = std::min({w, target.width(), desktop_.width()});
-  const int ch = std::min({h, target.height(), desktop_.height()});
-  for (int y = 0; y < ch; ++y) {
-    const auto* src = reinterpret_cast<const u32*>(desktop_.constScanLine(y));
-    u32* dst = target.row(y);
-    for (int x = 0; x < cw; ++x) dst[x] = src[x] & 0x00FFFFFFu;
+  const QRect wanted = QRect(0, 0, w, h) & QRect(0, 0, target.width(), target.height());
+  bool any = false;
+  for (const Shot& shot : desktop_) {
+    const QRect part = wanted & shot.area;
+    if (part.isEmpty()) continue;
+    any = true;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      const auto* src = reinterpret_cast<const u32*>(shot.image.constScanLine(y - shot.area.y()));
+      u32* dst = target.row(y);
+      for (int x = part.left(); x <= part.right(); ++x) {
+        dst[x] = src[x - shot.area.x()] & 0x00FFFFFFu;
+      }
+    }
   }
-  return true;
+  return any;
 }
 
 // ---- Resources
