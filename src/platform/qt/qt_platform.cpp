@@ -68,6 +68,8 @@ struct QtPlatform::Window {
   std::shared_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
   bool presenterTried = false;
   TileRegion tiles;  // a frame's rectangles gathered for Qt's repaint
+  QPointer<QScreen> followed;  // the screen whose size the window takes
+  QMetaObject::Connection following;
 };
 
 QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
@@ -181,7 +183,7 @@ void QtPlatform::showWindow(Form& form) {
       fw->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                          Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
       fw->setTakesInput(false);
-      fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+      followScreen(*w, QGuiApplication::primaryScreen());
     } else {
       embed(*w, launch_.window);
       X11* x = X11::instance();
@@ -211,10 +213,22 @@ void QtPlatform::maximizeWindow(Form& form) {
   if (w->widget->isVisible()) showWindow(form);
 }
 
-void QtPlatform::showFullScreen(Window& w) {
+void QtPlatform::followScreen(Window& w, QScreen* screen) {
   FormWindow* fw = w.widget.get();
   // The full size before the first showing, so that the first layout pass has it.
-  fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+  fw->setGeometry(screen->geometry());
+  if (w.followed == screen) return;
+  // A new size or place of the screen (a change of the display mode): the window takes it,
+  // and its resize lays the scene out again.
+  QObject::disconnect(w.following);
+  w.followed = screen;
+  w.following = QObject::connect(screen, &QScreen::geometryChanged, fw,
+                                 [fw](const QRect& r) { fw->setGeometry(r); });
+}
+
+void QtPlatform::showFullScreen(Window& w) {
+  FormWindow* fw = w.widget.get();
+  followScreen(w, QGuiApplication::primaryScreen());
   fw->showFullScreen();
   fw->raise();
   fw->activateWindow();

@@ -13,6 +13,7 @@
 #include "platform/qt/x11.h"
 
 class QEventLoop;
+class QScreen;
 class QSettings;
 class QTimer;
 
@@ -115,6 +116,8 @@ class QtPlatform : public Platform {
   Window* find(const Form& f) const;
   void applyTimer(Window& w);
   void showFullScreen(Window& w);
+  // The window covers the screen, now and whenever the screen's size changes.
+  void followScreen(Window& w, QScreen* screen);
   void embed(Window& w, XWindow host);
   void takeInput(Window& w);
   void releaseInput();
