@@ -58,7 +58,13 @@ void FakePlatform::destroyWindow(Form& form) {
 
 void FakePlatform::showWindow(Form& form) {
   log("showWindow(" + form.name() + ")");
-  if (form.maximized()) resize(form, screen.width, screen.height);
+  if (form.maximized()) {
+    std::vector<Rect> all = monitors();
+    const Rect& m = all[static_cast<std::size_t>(form.monitor()) < all.size()
+                            ? static_cast<std::size_t>(form.monitor())
+                            : 0];
+    resize(form, static_cast<float>(m.width()), static_cast<float>(m.height()));
+  }
 }
 
 bool FakePlatform::showModal(Form& form) {
@@ -180,13 +186,25 @@ void FakePlatform::drawText(Surface& target, const Font&, int x, int y, std::str
   }
 }
 
-bool FakePlatform::captureDesktop(Surface& target, int w, int h) {
-  log("captureDesktop(" + std::to_string(w) + "," + std::to_string(h) + ")");
+std::vector<Rect> FakePlatform::monitors() {
+  std::vector<Rect> all{
+      Rect{0, 0, static_cast<i32>(screen.width), static_cast<i32>(screen.height)}};
+  all.insert(all.end(), otherMonitors.begin(), otherMonitors.end());
+  return all;
+}
+
+u32 FakePlatform::desktopPixel(int x, int y) {
+  return static_cast<u32>(((x * 3) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | 0x40);
+}
+
+bool FakePlatform::captureDesktop(Surface& target, int x0, int y0, int w, int h) {
+  log("captureDesktop(" +
+      (x0 == 0 && y0 == 0 ? "" : std::to_string(x0) + "," + std::to_string(y0) + ",") +
+      std::to_string(w) + "," + std::to_string(h) + ")");
   if (desktopFails) return false;
   Rect r = target.clip(0, 0, w, h);
   for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x)
-      target.set(x, y, static_cast<u32>(((x * 3) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | 0x40));
+    for (int x = r.left; x < r.right; ++x) target.set(x, y, desktopPixel(x0 + x, y0 + y));
   return true;
 }
 

@@ -43,7 +43,8 @@ class FakePlatform : public Platform {
   std::set<std::string> unwritableFolders;   // appending below these raises 75
   LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
   u32 ticks = 100000000;
-  SizeF screen{800, 600};
+  SizeF screen{800, 600};           // the primary monitor, at 0, 0
+  std::vector<Rect> otherMonitors;  // beyond the primary one
   int tpp = 15;
   bool desktopFails = false;
   std::function<bool(Form&)> modal;  // shows a form modally; default: cannot
@@ -73,6 +74,7 @@ class FakePlatform : public Platform {
   void controlChanged(Form& form, Control& control) override;
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override { return screen; }
+  std::vector<Rect> monitors() override;
   int twipsPerPixel() override { return tpp; }
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
@@ -92,7 +94,9 @@ class FakePlatform : public Platform {
   int textHeight(const Font& font, std::string_view text) override;
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
+  // The fake desktop's pixel at (x, y) of the desktop.
+  static u32 desktopPixel(int x, int y);
 
   // Resources: the committed files under resources/, unless a test says otherwise.
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;

@@ -62,7 +62,7 @@ void HeadlessPlatform::drawText(Surface& target, const Font&, int x, int y, std:
   }
 }
 
-bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
+bool HeadlessPlatform::captureDesktop(Surface& target, int, int, int w, int h) {
   Rect all = target.clip(0, 0, w, h);
   target.fillRect(all, 0x3A6EA5);
   // A few windows, each with a title bar, at places that follow the screen's size.

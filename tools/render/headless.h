@@ -37,6 +37,9 @@ class HeadlessPlatform : public Platform {
   void controlChanged(Form&, Control&) override {}
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override { return screen; }
+  std::vector<Rect> monitors() override {
+    return {Rect{0, 0, static_cast<i32>(screen.width), static_cast<i32>(screen.height)}};
+  }
   int twipsPerPixel() override { return 15; }
   void setTimer(Form&, i32, bool) override {}
   using Windowing::present;
@@ -55,7 +58,7 @@ class HeadlessPlatform : public Platform {
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
   // A desktop of the classic kind: plain blue, a few windows, a task bar.
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
 
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
 

@@ -67,7 +67,7 @@ struct QtPlatform::Window {
   QEventLoop* modal = nullptr;
   std::shared_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
   bool presenterTried = false;
-  TileRegion tiles;  // a frame's rectangles gathered for Qt's repaint
+  TileRegion tiles;            // a frame's rectangles gathered for Qt's repaint
   QPointer<QScreen> followed;  // the screen whose size the window takes
   QMetaObject::Connection following;
 };
@@ -228,9 +228,14 @@ void QtPlatform::followScreen(Window& w, QScreen* screen) {
 
 void QtPlatform::showFullScreen(Window& w) {
   FormWindow* fw = w.widget.get();
-  followScreen(w, QGuiApplication::primaryScreen());
+  std::vector<QScreen*> all = screens();
+  const auto monitor = static_cast<std::size_t>(w.form->monitor());
+  followScreen(w, monitor < all.size() ? all[monitor] : QGuiApplication::primaryScreen());
   fw->showFullScreen();
   fw->raise();
+  if (monitor != 0) return;
+  // The primary monitor's window takes the keyboard and the pointer wherever it is: the
+  // other monitors' windows see input only when that cannot be had.
   fw->activateWindow();
   fw->setFocus();
   takeInput(w);
@@ -313,6 +318,26 @@ SizeF QtPlatform::clientSize(const Form& form) {
   Window* w = find(form);
   if (w == nullptr) return {};
   return SizeF{static_cast<float>(w->widget->width()), static_cast<float>(w->widget->height())};
+}
+
+std::vector<QScreen*> QtPlatform::screens() {
+  std::vector<QScreen*> all;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr) all.push_back(primary);
+  for (QScreen* s : QGuiApplication::screens()) {
+    if (s != primary) all.push_back(s);
+  }
+  return all;
+}
+
+std::vector<Rect> QtPlatform::monitors() {
+  std::vector<Rect> all;
+  for (QScreen* s : screens()) {
+    const QRect g = s->geometry();
+    all.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+  }
+  if (all.empty()) all.push_back(Rect{});
+  return all;
 }
 
 SizeF QtPlatform::screenSize() {

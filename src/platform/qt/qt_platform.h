@@ -51,6 +51,7 @@ class QtPlatform : public Platform {
   void controlChanged(Form& form, Control& control) override;
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override;
+  std::vector<Rect> monitors() override;
   int twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
@@ -69,7 +70,7 @@ class QtPlatform : public Platform {
   int textHeight(const Font& font, std::string_view text) override;
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
 
   // Resources
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;
@@ -118,6 +119,8 @@ class QtPlatform : public Platform {
   void showFullScreen(Window& w);
   // The window covers the screen, now and whenever the screen's size changes.
   void followScreen(Window& w, QScreen* screen);
+  // The screens in the order of monitors(), the primary one first.
+  static std::vector<QScreen*> screens();
   void embed(Window& w, XWindow host);
   void takeInput(Window& w);
   void releaseInput();

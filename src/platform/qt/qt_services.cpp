@@ -151,9 +151,9 @@ void QtPlatform::snapshotDesktop() {
   }
 }
 
-bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
+bool QtPlatform::captureDesktop(Surface& target, int x0, int y0, int w, int h) {
   snapshotDesktop();
-  const QRect wanted = QRect(0, 0, w, h) & QRect(0, 0, target.width(), target.height());
+  const QRect wanted = QRect(x0, y0, w, h) & QRect(x0, y0, target.width(), target.height());
   bool any = false;
   for (const Shot& shot : desktop_) {
     const QRect part = wanted & shot.area;
@@ -161,7 +161,7 @@ bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
     any = true;
     for (int y = part.top(); y <= part.bottom(); ++y) {
       const auto* src = reinterpret_cast<const u32*>(shot.image.constScanLine(y - shot.area.y()));
-      u32* dst = target.row(y);
+      u32* dst = target.row(y - y0) - x0;
       for (int x = part.left(); x <= part.right(); ++x) {
         dst[x] = src[x - shot.area.x()] & 0x00FFFFFFu;
       }
