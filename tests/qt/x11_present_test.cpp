@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -125,6 +127,53 @@ TEST_F(XWindowFixture, EveryFrameShowsTheSurfaceInsideItsRectanglesAndNothingEls
       ASSERT_EQ(frame.pixelMemory(), presenter.get());
     }
     showsRectanglesExactly(*presenter, frame);
+  }
+}
+
+// At a device pixel ratio the window shows each surface pixel as a block of device pixels, the
+// one under each device pixel's centre (never a blend); a later frame changes the device pixels
+// of its rectangles alone. Also at a ratio whose blocks are not all alike (1.5).
+TEST_F(XWindowFixture, AScaledFrameShowsEachPixelAsABlockOfTheNearest) {
+  for (double scale : {2.0, 1.5}) {
+    SCOPED_TRACE(scale);
+    auto presenter = ShmPresenter::open(window_);
+    ASSERT_NE(presenter, nullptr);
+    const int w = static_cast<int>(std::ceil(kW / scale)),
+              h = static_cast<int>(std::ceil(kH / scale));
+    std::mt19937 rnd(11);
+    Surface frame(w, h, 0);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) frame.set(x, y, rnd() & 0xFFFFFF);
+    }
+    auto source = [&](int d, int size) {
+      return std::min(size - 1, static_cast<int>((d + 0.5) / scale));
+    };
+    auto expect = [&](const Surface& from, int x, int y) {
+      return from.at(source(x, w), source(y, h));
+    };
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{frame.bounds()}, scale));
+    Surface shown = screenOnceItShows(
+        [&](const Surface& s) { return s.at(kW - 1, kH - 1) == expect(frame, kW - 1, kH - 1); });
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) ASSERT_EQ(shown.at(x, y), expect(frame, x, y)) << x << "," << y;
+    }
+    Surface before(w, h);
+    before.copyRect(frame, frame.bounds());
+    const Rect changed{7, 5, 30, 18};
+    frame.fillRect(frame.bounds(), 0xABCDEF);
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{changed}, scale));
+    shown = screenOnceItShows([&](const Surface& s) {
+      return s.at(static_cast<int>(std::ceil(29 * scale)), 17 * static_cast<int>(scale)) ==
+             0xABCDEF;
+    });
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        const bool inside =
+            x >= std::floor(changed.left * scale) && x < std::ceil(changed.right * scale) &&
+            y >= std::floor(changed.top * scale) && y < std::ceil(changed.bottom * scale);
+        ASSERT_EQ(shown.at(x, y), inside ? 0xABCDEFu : expect(before, x, y)) << x << "," << y;
+      }
+    }
   }
 }
 
