@@ -36,15 +36,6 @@ struct Desktop {
   }
 };
 
-bool ends(const std::function<void()>& f) {
-  try {
-    Saver::deliver(f);
-  } catch (const ProgramEnd&) {
-    return true;
-  }
-  return false;
-}
-
 bool sameSurface(const Surface& a, const Surface& b) {
   if (a.width() != b.width() || a.height() != b.height()) return false;
   for (int y = 0; y < a.height(); ++y) {
@@ -128,7 +119,7 @@ TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
     d.start();
     d.w.os.calls.clear();
     frmMonitor& m = *d.others()[1];
-    EXPECT_TRUE(ends([&] {
+    EXPECT_TRUE(testing::endsProgram([&] {
       if (input == 0) m.Form_KeyDown(16, 0);
       if (input == 1) m.Form_MouseDown(1, 0, 5, 5);
       if (input == 2) m.Form_MouseMove(0, 0, 10, 10), m.Form_MouseMove(0, 0, 13, 10);
@@ -148,8 +139,8 @@ TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
 TEST(Monitors, TheFirstReportOnAnotherMonitorIsOnlyRecorded) {
   Desktop d(kOthers);
   d.start();
-  EXPECT_FALSE(ends([&] { d.others()[0]->Form_MouseMove(0, 0, 150, 90); }));
-  EXPECT_FALSE(ends([&] { d.others()[0]->Form_MouseMove(0, 0, 152, 92); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 150, 90); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 152, 92); }));
   EXPECT_TRUE(d.w.process.forms.isLoaded(d.w.process.main()));
 }
 

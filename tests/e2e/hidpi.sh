@@ -7,13 +7,7 @@ source "$(dirname "$0")/common.bash"
 command -v xrdb >/dev/null || skip "xrdb is not installed (scripts/install-deps.sh)"
 start_x 1024x768
 
-mkdir -p "$XDG_CONFIG_HOME/PetalStream"
-cat >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini" <<'INI'
-[Settings]
-Background=1
-Date=1
-Time=1
-INI
+settings Background=1 Date=1 Time=1
 
 # blocky FILE: every 2x2 block of the picture (from its top-left corner) is one colour.
 blocky() {

@@ -9,11 +9,6 @@ start_x 1900x800
 start_two_heads "$WORK" || skip "no nested X server with two heads (Xephyr, xrandr)"
 PIDS+=("$XEPHYR_PID")
 
-mkdir -p "$XDG_CONFIG_HOME/PetalStream"
-ini() {
-  printf '[Settings]\nBackground=%s\nDate=1\nTime=1\n' "$1" >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini"
-}
-
 # head_meadow FILE W H NAME: the picture of one head shows a whole meadow: grass along the
 # bottom, the date at the bottom left, the address at the bottom right.
 head_meadow() {
@@ -42,7 +37,7 @@ run_two() {
   convert "$WORK/$1.png" -crop "$HEAD1" +repage "$WORK/$1-1.png"
 }
 
-ini 1
+settings Background=1 Date=1 Time=1
 run_two blue
 cp "$WORK/blue.png" "$BUILD/e2e-monitors.png"
 for head in 0 1; do
@@ -75,7 +70,7 @@ xev -event structure -geometry 800x600+1024+0 -name whitehead >"$WORK/xev.log" 2
 PIDS+=($!)
 wait_window whitehead 10 >/dev/null
 sleep 0.5
-ini 3
+settings Background=3 Date=1 Time=1
 run_two desktop
 for head in 0 1; do
   top=$(pixel "$WORK/desktop-$head.png" 400 100)

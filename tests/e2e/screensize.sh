@@ -9,13 +9,7 @@ start_x 1024x768
 xrandr --newmode 800x600 0 800 0 0 0 600 0 0 0 && xrandr --addmode screen 800x600 ||
   skip "this X server cannot change its size"
 
-mkdir -p "$XDG_CONFIG_HOME/PetalStream"
-cat >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini" <<'INI'
-[Settings]
-Background=1
-Date=1
-Time=1
-INI
+settings Background=1 Date=1 Time=1
 
 # laid_out W H NAME: the window has the screen's size and its bottom edge shows the meadow.
 laid_out() {
