@@ -60,29 +60,28 @@ meadow "$WORK/xft.png"
 blocky "$WORK/xft.png"
 ok "Xft.dpi 192: the whole screen shows the meadow at 2x, crisp"
 
-# host W H NAME: a foreign window (xev's, structure events only) at the top left; id in $HOST.
-host() {
-  xev -event structure -geometry "$1x$2+0+0" -name "$3" >"$WORK/$3.log" 2>&1 &
+# hosted NAME W H SWITCH FORMAT: the program started with SWITCH and the id (in the printf
+# FORMAT) of a foreign W x H window (xev's, structure events only) at the top left; the host's
+# picture in $WORK/NAME.png, then that picture is checked to be at one 2x scale.
+hosted() {
+  xev -event structure -geometry "$2x$3+0+0" -name "$1host" >"$WORK/$1host.log" 2>&1 &
   PIDS+=($!)
-  HOST=$(wait_window "$3" 10)
+  local host
+  host=$(wait_window "$1host" 10)
+  run_bg "$1" "$4" "$(printf "$5" "$host")"
+  sleep 3
+  shot "$WORK/$1.png" "$host"
+  blocky "$WORK/$1.png"
 }
 
 # The hack inside XScreenSaver's window: the meadow over the whole host.
-host 640 480 saverwindow
-run_bg hack -window-id "$(printf '0x%x' "$HOST")"
-sleep 3
-shot "$WORK/hack.png" "$HOST"
+hosted hack 640 480 -window-id 0x%x
 [ "$(colours "$WORK/hack.png" 0 420 640 60)" -gt 100 ] || fail "the hack leaves the host's bottom bare"
 [ "$(whites "$WORK/hack.png" 0 0 640 380)" -lt 1000 ] || fail "the host's white shows in the hack"
-blocky "$WORK/hack.png"
 kill "$APP"
 ok "-window-id: the meadow covers the 640x480 host at 2x"
 
-host 400 300 previewhost
-run_bg preview /P "$HOST"
-sleep 2
-shot "$WORK/preview.png" "$HOST"
+hosted preview 400 300 /P %d
 [ "$(whites "$WORK/preview.png" 0 0 400 300)" -lt 20000 ] || fail "the preview leaves the host white"
 [ "$(whites "$WORK/preview.png" 300 200 100 100)" -lt 5000 ] || fail "the preview misses the host's corner"
-blocky "$WORK/preview.png"
 ok "/P: the picture covers the 400x300 host at 2x"
