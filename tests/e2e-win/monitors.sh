@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The running mode of the real PetalStream.scr under Wine on two monitors of different sizes
 # (Xephyr with two Xinerama heads, nested in Xvfb): /s shows a meadow on each head, and a
-# movement on the second head ends the whole screensaver with one nested ending.
+# movement on the second head ends the whole screensaver with one nested ending. With the
+# desktop as background each head shows its own part of the desktop.
 source "$(dirname "$0")/lib.bash"
 source "$SOURCE/tests/e2e/two_heads.bash"
 
@@ -23,7 +24,8 @@ settings maxFl=10 SpeedF=10 Date=1 Time=1 Restart=1 rTime=600 Background=1
 xdotool mousemove 1400 300
 start_saver "$dir" /s
 check "/s shows the meadow" wait_meadow 40
-check "a second meadow for the second head" wait_for 20 test "$(count_traced '^setTimer\(frmMain,[0-9]+,1\)')" -ge 2
+two_meadows() { [ "$(count_traced '^setTimer\(frmMain,[0-9]+,1\)')" -ge 2 ]; }
+check "a second meadow for the second head" wait_for 20 two_meadows
 sleep 3
 shot=$WORK/monitors.png
 screenshot "$shot"
@@ -52,4 +54,24 @@ xdotool mousemove 1404 300
 check "a movement of 3 pixels on the second head ends it" wait_for 15 saver_ended
 check "the process ended with code 0" traced '^ExitProcess\(0\)$'
 check "the ending ran once, nested as with one monitor" test "$(count_traced '^ShowCursor\(-1\)')" -eq 2
+
+# --- the desktop: a picture that differs everywhere across both heads ---
+convert -size 1824x768 -seed 4 plasma:fractal "$WORK/desktop.png"
+timeout 20 display -window root "$WORK/desktop.png" 2>/dev/null
+screenshot "$WORK/desktop-before.png"
+settings Background=3 Restart=0
+start_saver "$dir" /s
+check "the desktop background is shown" wait_meadow 40
+check "... taken from both heads before the windows were made" traced '^captureDisplay\(1824,768\) = 1$'
+sleep 3
+screenshot "$WORK/desktop-meadow.png"
+for geometry in 1024x400+0+0 800x300+1024+0; do
+  convert "$WORK/desktop-before.png" -crop "$geometry" +repage "$WORK/before.png"
+  convert "$WORK/desktop-meadow.png" -crop "$geometry" +repage "$WORK/meadow.png"
+  differ=$(compare -metric AE "$WORK/meadow.png" "$WORK/before.png" null: 2>&1)
+  check "the head at $geometry shows its own part of the desktop ($differ pixels differ)" \
+    test "${differ%% *}" -lt 50
+done
+xdotool key Return
+check "a key ends it" wait_for 15 saver_ended
 finish
