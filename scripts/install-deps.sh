@@ -27,6 +27,10 @@ packages=(
   x11-xserver-utils xserver-xephyr
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
+  # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
+  xscreensaver
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
+  dpkg-dev file man-db
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

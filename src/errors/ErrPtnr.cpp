@@ -137,12 +137,32 @@ i16 ErrPtnr::OnError(const std::string& module, const std::string& procedure,
   arrange();
   WriteProtocolFile(*this);
   os.alert();
+  if (os.hackMode()) return answerUnseen(module, procedure, failure);
   Saver::exitScreensaver();
   if (!repeated) return answer::kRetry;
   // The same step failed again on its retry: ask, with End the only answer offered.
   Answer = answer::kEnd;
   if (!p.forms.showModal(*this)) return answer::kEnd;
   return Answer;
+}
+
+i16 ErrPtnr::answerUnseen(const std::string& module, const std::string& procedure,
+                          const Failure& failure) {
+  Process& p = P();
+  // Before the meadow runs, the program goes on past the failing step (a setting that cannot
+  // be read keeps its default) rather than retry it, which would only write the same
+  // protocol again.
+  if (p.ScreenSaverMode == kFalse) return answer::kIgnore;
+  // Once it runs, the hack ends, with one line for the daemon's log.
+  std::string what = failure.description;
+  for (char& c : what) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  platform().reportFatal(platform().programName() + ": failure " + std::to_string(failure.number) +
+                         " (" + what + ") in " + module + "." + procedure + ", line " +
+                         std::to_string(failure.line) + "; the protocol tells more");
+  Saver::exitScreensaver();
+  Saver::EndProgramRestoring(1);
 }
 
 }  // namespace ps

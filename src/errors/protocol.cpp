@@ -78,6 +78,14 @@ void WriteProtocolFile(ErrPtnr& report) {
   std::string text = os.toSystemCodePage(BuildProtocol(report) + "\r\n");
   char sep = os.pathSeparator();
   std::string name = os.programName();
+  if (os.programInstalled()) {
+    // An installed program sits in a system folder, which is no place for the user's
+    // reports, even where it could be written (as root).
+    std::string own = os.userDataDirectory();
+    if (own.empty()) raise(err::kFileAccess, "No folder of the user's own for the protocol");
+    os.appendToFile(protocolPath(own, sep, name), text, true);
+    return;
+  }
   try {
     os.appendToFile(protocolPath(os.programDirectory(), sep, name), text);
   } catch (const Failure&) {

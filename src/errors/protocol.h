@@ -16,6 +16,7 @@ std::string BuildProtocol(ErrPtnr& report);
 std::string protocolPath(const std::string& folder, char separator, const std::string& name);
 // Appends the protocol and an empty line. Where the program's folder cannot be written, the
 // user's own data folder takes it; only when neither can the failure goes on to the caller.
+// An installed program writes into the user's data folder only.
 void WriteProtocolFile(ErrPtnr& report);
 
 }  // namespace ps

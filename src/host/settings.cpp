@@ -24,14 +24,22 @@ std::string decimal(long long v) {
 void LoadConfig() {
   Settings& s = P().settings;
   Guard g("Saver", "LoadConfig");
-  g([&] { s.maxFl = textToI16(read("maxFl", "10")); });
-  g([&] { s.SpeedF = textToSingle(read("SpeedF", "10")); });
+  // A hack goes on past a value it cannot read (nobody can answer a report there): the field
+  // then holds the default, not zero.
+  const bool defaultsFirst = platform().hackMode();
+  auto load = [&](auto& field, auto convert, const char* key, const char* def,
+                  std::source_location where = std::source_location::current()) {
+    if (defaultsFirst) field = convert(def);
+    g([&] { field = convert(read(key, def)); }, where);
+  };
+  load(s.maxFl, textToI16, "maxFl", "10");
+  load(s.SpeedF, textToSingle, "SpeedF", "10");
   g([&] { s.maxFlHalf = roundI16(s.maxFl * 0.5); });
-  g([&] { s.Date = textToI16(read("Date", "1")); });
-  g([&] { s.Time = textToI16(read("Time", "1")); });
-  g([&] { s.Restart = textToI16(read("Restart", "1")); });
-  g([&] { s.rTime = textToI32(read("rTime", "600")); });
-  g([&] { s.Background = textToI16(read("Background", "4")); });
+  load(s.Date, textToI16, "Date", "1");
+  load(s.Time, textToI16, "Time", "1");
+  load(s.Restart, textToI16, "Restart", "1");
+  load(s.rTime, textToI32, "rTime", "600");
+  load(s.Background, textToI16, "Background", "4");
   g([&] {
     if (s.Background == 4) s.RandomBack = kTrue;
   });

@@ -172,6 +172,12 @@ class SystemServices {
   // The user's own data folder for the program's files, where the program's folder cannot
   // be written; empty if there is none.
   virtual std::string userDataDirectory() = 0;
+  // The program was installed (it does not run from the folder it was built in): it keeps
+  // its files out of its own folder, which is the system's.
+  virtual bool programInstalled() { return false; }
+  // Started by a screen-saver daemon as one of its hacks: the screen and the input are the
+  // daemon's, so no window of the program's own can be seen or answered.
+  virtual bool hackMode() { return false; }
   // 8-bit text in the system's code page from the program's UTF-8 text.
   virtual std::string toSystemCodePage(std::string_view utf8) = 0;
   // A failure no handler took: tell the user (stderr, or a message box outside full screen).

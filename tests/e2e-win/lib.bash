@@ -126,16 +126,7 @@ start_saver() {
   SAVER_PID=$!
 }
 
-# wait_for SECONDS COMMAND...: true once the command succeeds.
-wait_for() {
-  local limit=$1 i
-  shift
-  for i in $(seq $((limit * 5))); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"  # wait_for
 traced() { grep -qE "$1" "$TRACE" 2>/dev/null; }
 count_traced() { grep -cE "$1" "$TRACE" 2>/dev/null; }
 saver_running() { kill -0 "$SAVER_PID" 2>/dev/null; }

@@ -32,11 +32,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_x [WxH]: a private X server on a display number it picks itself.
+# start_x [WxH [XVFB ARGS...]]: a private X server on a display number it picks itself.
 start_x() {
   local size=${1:-1024x768}
+  shift || true
   # -noreset: the server keeps going when its last client leaves between two steps.
-  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset \
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
     9>"$WORK/displayfd" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   local i
@@ -79,6 +80,7 @@ wait_exit() {
 }
 
 alive() { kill -0 "$1" 2>/dev/null; }
+source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"
 
 # wait_window NAME SECONDS: the id of a visible window whose name matches, or fails.
 wait_window() {

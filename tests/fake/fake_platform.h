@@ -39,6 +39,8 @@ class FakePlatform : public Platform {
   std::string progName = "PetalStream";
   char separator = '\\';
   std::string dataDir = "C:\\Users\\me\\AppData\\Local\\PetalStream";
+  bool installed = false;                    // programInstalled
+  bool hack = false;                         // hackMode
   std::map<std::string, std::string> files;  // path -> content
   std::set<std::string> unwritableFolders;   // appending below these raises 75
   LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
@@ -124,6 +126,8 @@ class FakePlatform : public Platform {
   std::string programName() override { return progName; }
   char pathSeparator() override { return separator; }
   std::string userDataDirectory() override { return dataDir; }
+  bool programInstalled() override { return installed; }
+  bool hackMode() override { return hack; }
   std::string toSystemCodePage(std::string_view utf8) override;
   void reportFatal(const std::string& message) override;
   [[noreturn]] void exitProcess(int code) override;

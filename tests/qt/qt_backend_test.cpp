@@ -78,6 +78,72 @@ TEST(Launch, XScreenSaverWaysMeanTheRunningModeInItsWindow) {
   EXPECT_FALSE(interpretLaunch({"/C"}, "0x200005").xscreensaver);
 }
 
+TEST(Launch, HelpAndVersionInEveryLinuxSpelling) {
+  for (const char* a : {"-h", "-help", "--help", "--h"}) {
+    Launch l = interpretLaunch({a}, nullptr);
+    EXPECT_TRUE(l.help) << a;
+    EXPECT_TRUE(l.error.empty()) << a;
+  }
+  EXPECT_TRUE(interpretLaunch({"--version"}, nullptr).version);
+  EXPECT_TRUE(interpretLaunch({"-root", "-version"}, "0x200005").version);
+  EXPECT_EQ(versionLine(), "petalstream 1.1.355\n");
+  // The Windows switches keep their meaning; /H is none of them.
+  EXPECT_FALSE(interpretLaunch({"/H"}, nullptr).help);
+  EXPECT_EQ(interpretLaunch({"/S"}, nullptr).commandLine, "/S");
+  EXPECT_EQ(interpretLaunch({"/c:4711"}, nullptr).commandLine, "/c:4711");
+  EXPECT_EQ(interpretLaunch({"/a", "4711"}, nullptr).commandLine, "/a 4711");
+}
+
+TEST(Launch, TheHacksOptionsBecomeStoredValues) {
+  Launch l =
+      interpretLaunch({"--root", "--flowers", "3", "-speed", "2.5", "--background", "desktop",
+                       "-no-date", "--time", "--no-restart", "--restart-minutes=99"},
+                      "0x200005");
+  ASSERT_TRUE(l.error.empty()) << l.error;
+  EXPECT_TRUE(l.xscreensaver);
+  EXPECT_EQ(l.commandLine, "/S");
+  const std::map<std::string, std::string> want = {
+      {"maxFl", "3"}, {"SpeedF", "2.5"}, {"Background", "3"}, {"Date", "0"},
+      {"Time", "1"},  {"Restart", "0"},  {"rTime", "5940"}};
+  EXPECT_EQ(l.settings, want);
+  const std::pair<const char*, const char*> backgrounds[] = {
+      {"black", "0"}, {"blue", "1"}, {"green", "2"}, {"random", "4"}};
+  for (auto [name, value] : backgrounds) {
+    EXPECT_EQ(interpretLaunch({"-root", "-background", name}, nullptr).settings["Background"],
+              value);
+  }
+  // The ends of the dialog's ranges, and a comma as the decimal point.
+  EXPECT_EQ(interpretLaunch({"-root", "-speed", "0,1"}, nullptr).settings["SpeedF"], "0.1");
+  EXPECT_EQ(interpretLaunch({"-root", "-speed", "10"}, nullptr).settings["SpeedF"], "10");
+  EXPECT_EQ(interpretLaunch({"-root", "-flowers", "10"}, nullptr).settings["maxFl"], "10");
+  EXPECT_EQ(interpretLaunch({"-root", "-restart-minutes", "1"}, nullptr).settings["rTime"], "60");
+  // XScreenSaver's variable with options and no -root is a hack all the same.
+  EXPECT_TRUE(interpretLaunch({"-flowers", "4"}, "0x200005").xscreensaver);
+}
+
+TEST(Launch, HackOptionsOutsideTheirRangesOrWithoutAHackAreRefused) {
+  const std::vector<std::vector<std::string>> bad = {{"-root", "-flowers", "1"},
+                                                     {"-root", "-flowers", "11"},
+                                                     {"-root", "-flowers", "2.5"},
+                                                     {"-root", "-flowers", "many"},
+                                                     {"-root", "-speed", "0.05"},
+                                                     {"-root", "-speed", "10.5"},
+                                                     {"-root", "-speed", "fast"},
+                                                     {"-root", "-restart-minutes", "0"},
+                                                     {"-root", "-restart-minutes", "100"},
+                                                     {"-root", "-background", "red"},
+                                                     {"-root", "-background"},
+                                                     {"-root", "-flowers="}};
+  for (const auto& args : bad) {
+    Launch l = interpretLaunch(args, nullptr);
+    EXPECT_FALSE(l.error.empty()) << args[1] << " " << (args.size() > 2 ? args[2] : "");
+  }
+  Launch alone = interpretLaunch({"-flowers", "4"}, nullptr);
+  EXPECT_FALSE(alone.xscreensaver);
+  EXPECT_NE(alone.error.find("-root"), std::string::npos) << alone.error;
+  EXPECT_FALSE(interpretLaunch({"/S", "-speed", "3"}, "0x200005").error.empty());
+}
+
 TEST(Launch, WindowIdsThatNameNoWindowAreRefused) {
   EXPECT_FALSE(interpretLaunch({"-window-id", "nonsense"}, nullptr).error.empty());
   EXPECT_FALSE(interpretLaunch({"-window-id"}, nullptr).error.empty());
@@ -116,6 +182,24 @@ TEST(SettingsStore, ReadsACommaWrittenByHandAsText) {
   QDir().mkpath(QFileInfo(file).path());
   std::ofstream(file.toStdString()) << "[Settings]\nSpeedF=2,5\n";
   EXPECT_EQ(w.os.GetSetting("Hand", "Settings", "SpeedF", "10"), "2,5");
+}
+
+TEST(SettingsStore, AHacksOptionsComeBeforeTheStoredValues) {
+  startQt();
+  QString file = QDir(home().path()).filePath("config/PetalStream/PetalStream.ini");
+  QDir().mkpath(QFileInfo(file).path());
+  std::ofstream(file.toStdString()) << "[Settings]\nmaxFl=7\nSpeedF=3\n";
+  QtPlatform hack{interpretLaunch({"-root", "-flowers", "4"}, nullptr)};
+  EXPECT_TRUE(hack.hackMode());
+  EXPECT_EQ(hack.GetSetting("PetalStream", "Settings", "maxFl", "10"), "4");
+  EXPECT_EQ(hack.GetSetting("PetalStream", "Settings", "SpeedF", "10"), "3");
+  EXPECT_EQ(hack.GetSetting("PetalStream", "Other", "maxFl", "x"), "x");
+  QtPlatform desktop{Launch{}};
+  EXPECT_FALSE(desktop.hackMode());
+  EXPECT_EQ(desktop.GetSetting("PetalStream", "Settings", "maxFl", "10"), "7");
+  // Run from its build folder, the program is no installed one.
+  EXPECT_FALSE(desktop.programInstalled());
+  QFile::remove(file);
 }
 
 TEST(SettingsStore, AStoreThatCannotBeWrittenIsAFailure) {

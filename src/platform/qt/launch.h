@@ -1,9 +1,11 @@
 // How the program was started on Linux: the Windows-style switches (/S, /C, /P id, /A id) pass
 // through to the system as its command line; XScreenSaver's ways (-root, -window-id ID, the
-// XSCREENSAVER_WINDOW variable) mean the running mode inside a window that XScreenSaver owns.
+// XSCREENSAVER_WINDOW variable) mean the running mode inside a window that XScreenSaver owns,
+// with the hack's options (-flowers N, -speed X, ...) standing in for stored settings.
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,9 @@ struct Launch {
   bool root = false;         // draw over the whole root window (-root without a window)
   std::uint32_t window = 0;  // XScreenSaver's window, when it gave one
   bool help = false;
+  bool version = false;
+  // The hack's options as the settings store's keys and texts: read instead of the store's.
+  std::map<std::string, std::string> settings;
   std::string error;  // a start the program cannot make sense of
 };
 
@@ -25,5 +30,7 @@ Launch interpretLaunch(const std::vector<std::string>& args, const char* xsWindo
 bool parseWindowId(const std::string& text, std::uint32_t& id);
 
 const char* usageText();
+// "petalstream 1.1.355": what --version prints.
+std::string versionLine();
 
 }  // namespace ps::qt

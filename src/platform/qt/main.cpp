@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
     std::cout << qt::usageText();
     return 0;
   }
+  if (launch.version) {
+    std::cout << qt::versionLine();
+    return 0;
+  }
   if (!launch.error.empty()) {
     std::cerr << "petalstream: " << launch.error << '\n';
     return 2;

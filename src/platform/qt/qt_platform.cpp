@@ -332,6 +332,14 @@ std::vector<QScreen*> QtPlatform::screens() {
 
 std::vector<Rect> QtPlatform::monitors() {
   std::vector<Rect> all;
+  if (launch_.xscreensaver) {
+    // A hack draws into the one window it is given (XScreenSaver runs one per monitor), whose
+    // desktop picture starts at its own corner.
+    const QRect g = QGuiApplication::primaryScreen() != nullptr
+                        ? QGuiApplication::primaryScreen()->geometry()
+                        : QRect();
+    return {Rect{0, 0, g.width(), g.height()}};
+  }
   for (QScreen* s : screens()) {
     const QRect g = s->geometry();
     all.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});

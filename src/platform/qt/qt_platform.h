@@ -98,6 +98,8 @@ class QtPlatform : public Platform {
   std::string programName() override;
   char pathSeparator() override { return '/'; }
   std::string userDataDirectory() override;
+  bool programInstalled() override;
+  bool hackMode() override { return launch_.xscreensaver; }
   std::string toSystemCodePage(std::string_view utf8) override { return std::string(utf8); }
   void reportFatal(const std::string& message) override;
   [[noreturn]] void exitProcess(int code) override;
@@ -126,6 +128,8 @@ class QtPlatform : public Platform {
   void releaseInput();
   void hostGone(Form& form);
   void snapshotDesktop();
+  // Keeps a picture of the desktop's area (logical pixels) as it was.
+  void keepDesktop(const QRect& area, QImage picture);
   QSettings& store(const std::string& app);
   void restorePointer();
 

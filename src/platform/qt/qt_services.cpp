@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <csignal>
@@ -135,20 +136,48 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
   }
 }
 
+namespace {
+// XScreenSaver's image loader: on the PATH the daemon gives its hacks, or in the folders that
+// distributions keep it in.
+QString imageLoader() {
+  const QString name = QStringLiteral("xscreensaver-getimage");
+  QString found = QStandardPaths::findExecutable(name);
+  if (found.isEmpty()) {
+    found = QStandardPaths::findExecutable(
+        name, {QStringLiteral("/usr/libexec/xscreensaver"), QStringLiteral("/usr/lib/xscreensaver"),
+               QStringLiteral("/usr/local/libexec/xscreensaver")});
+  }
+  return found;
+}
+}  // namespace
+
 void QtPlatform::snapshotDesktop() {
   if (desktopTaken_) return;
   desktopTaken_ = true;
-  // Each screen in logical pixels, as the meadow is laid out: a screen at a device pixel ratio
-  // above 1 gives more pixels than that, averaged down.
-  for (QScreen* s : QGuiApplication::screens()) {
-    QImage img = s->grabWindow(0).toImage();
-    if (img.isNull()) continue;
-    const QRect area = s->geometry();
-    if (img.size() != area.size()) {
-      img = img.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  if (launch_.xscreensaver) {
+    // The daemon has covered the screen before it starts a hack: its own grab, handed out by
+    // its image loader, is the desktop; without one the background stays black.
+    if (X11* x = X11::instance()) {
+      const XWindow target = launch_.window != 0 ? launch_.window : x->root();
+      if (std::optional<QImage> picture = x->desktopImage(target, imageLoader())) {
+        const QRect area(QPoint(0, 0), logicalSize(picture->size()));
+        keepDesktop(area, std::move(*picture));
+      }
     }
-    desktop_.push_back({area, img.convertToFormat(QImage::Format_RGB32)});
+    return;
   }
+  for (QScreen* s : QGuiApplication::screens())
+    keepDesktop(s->geometry(), s->grabWindow(0).toImage());
+}
+
+void QtPlatform::keepDesktop(const QRect& area, QImage picture) {
+  if (picture.isNull()) return;
+  // In logical pixels, as the meadow is laid out: a screen at a device pixel ratio above 1
+  // gives more pixels than that, averaged down.
+  if (picture.size() != area.size()) {
+    picture = picture.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  }
+  desktop_.push_back({area, picture.convertToFormat(QImage::Format_RGB32)});
 }
 
 bool QtPlatform::captureDesktop(Surface& target, int x0, int y0, int w, int h) {
@@ -202,6 +231,10 @@ QString settingKey(const std::string& section, const std::string& key) {
 
 std::string QtPlatform::GetSetting(const std::string& app, const std::string& section,
                                    const std::string& key, const std::string& def) {
+  // A hack's options come first: XScreenSaver's settings set them.
+  if (launch_.xscreensaver && app == Saver::kStoreApp && section == Saver::kStoreSection) {
+    if (auto it = launch_.settings.find(key); it != launch_.settings.end()) return it->second;
+  }
   QSettings& s = store(app);
   if (s.status() == QSettings::AccessError) {
     raise(err::kPlatform, "The settings store cannot be read: " + s.fileName().toStdString());
@@ -370,6 +403,15 @@ std::string QtPlatform::userDataDirectory() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/petalstream";
   return {};
+}
+
+bool QtPlatform::programInstalled() {
+  // Run from the build folder, the program is a developer's; anywhere else it was installed
+  // (or copied) into a folder that is not for its reports.
+  std::error_code ec;
+  const auto here = std::filesystem::weakly_canonical(programDirectory(), ec);
+  const auto built = std::filesystem::weakly_canonical(PETALSTREAM_BUILD_DIR, ec);
+  return here != built;
 }
 
 void QtPlatform::reportFatal(const std::string& message) {

@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 
+#include <QImage>
 #include <QSize>
+#include <QString>
 
 struct xcb_connection_t;
 
@@ -29,6 +31,11 @@ class X11 {
   int fd() const;
   // Reads what the server sent; calls back for the destroyed and resized windows.
   void drain(const std::function<void(XWindow, bool destroyed, QSize size)>& onEvent);
+  // The desktop as XScreenSaver's image loader hands it to its hacks: `loader` (its
+  // xscreensaver-getimage) draws into a pixmap of ours for `window` and names on the window
+  // what it drew; only a grab of the desktop counts. Nothing where the user forbids desktop
+  // grabs (grabDesktopImages in ~/.xscreensaver), or the loader is missing or fails.
+  std::optional<QImage> desktopImage(XWindow window, const QString& loader);
 
  private:
   explicit X11(xcb_connection_t* c);
