@@ -23,6 +23,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev libxcb-shm0-dev
   # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
+  # xrdb (Xft.dpi for the scaled screens) and xrandr; a nested X server with two monitors
+  x11-xserver-utils xserver-xephyr
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
   # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test

@@ -15,7 +15,8 @@ void frmMain::CaptureDesktop(Guard& layout) {
     SizeF c = os.clientSize(*this);
     // Without a display to copy from, picBG keeps what it holds and that becomes the desktop
     // image; nothing is reported.
-    (void)os.captureDesktop(picBG(), roundI32(c.width), roundI32(c.height));
+    const Rect& at = monitorArea();
+    (void)os.captureDesktop(picBG(), at.left, at.top, roundI32(c.width), roundI32(c.height));
     picBG().markDirty(picBG().bounds());
   });
   // Read again only when a scene is built with the desktop: kept packed.

@@ -1,6 +1,7 @@
 #include "host/process.h"
 
 #include "animation/frmMain.h"
+#include "animation/frmMonitor.h"
 #include "dialogs/frmConfig.h"
 #include "dialogs/frmInfo.h"
 #include "errors/ErrPtnr.h"
@@ -50,6 +51,11 @@ frmInfo& Process::info() {
 }
 ErrPtnr& Process::errPtnr() {
   return obtain(errPtnr_);
+}
+
+frmMonitor& Process::addMonitor(int index, const Rect& area) {
+  monitors_.push_back(std::make_unique<frmMonitor>(index, area, randomSeed));
+  return *monitors_.back();
 }
 
 }  // namespace ps

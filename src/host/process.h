@@ -13,6 +13,7 @@
 namespace ps {
 
 class frmMain;
+class frmMonitor;
 class frmConfig;
 class frmPreview;
 class frmInfo;
@@ -34,6 +35,7 @@ class Process {
   i16 ScreenSaverMode = 0;  // Saver
   i16 LastFlower = 0;       // the highest flower slot in use
   Random random;
+  float randomSeed = 0;  // what Main seeded the sequence with
   Forms forms{platform};
 
   // The windows, each created on first use. A window that was unloaded is made anew by the
@@ -44,6 +46,10 @@ class Process {
   frmInfo& info();
   ErrPtnr& errPtnr();
   bool hasErrPtnr() const { return errPtnr_ != nullptr; }
+  // The meadow of a monitor beyond the primary one (index 1 and up of the platform's list),
+  // made anew for each running mode and kept until the process ends.
+  frmMonitor& addMonitor(int index, const Rect& area);
+  const std::vector<std::unique_ptr<frmMonitor>>& monitors() const { return monitors_; }
 
   // Bounds the chain of reports between exitScreensaver and the error report.
   int exitReportDepth = 0;
@@ -57,6 +63,7 @@ class Process {
   std::unique_ptr<frmPreview> preview_;
   std::unique_ptr<frmInfo> info_;
   std::unique_ptr<ErrPtnr> errPtnr_;
+  std::vector<std::unique_ptr<frmMonitor>> monitors_;
   // Windows replaced after an unload; kept until the process ends, since their own events
   // may still be on the stack.
   std::vector<std::unique_ptr<Form>> released_;

@@ -4,18 +4,18 @@
 
 namespace ps {
 
-void Random::seed(std::uint64_t s) {
+void Random::seed(std::uint64_t s, std::uint64_t stream) {
   state_ = 0;
-  inc_ = (0xda3e39cb94b95bdbULL << 1u) | 1u;
+  inc_ = ((0xda3e39cb94b95bdbULL + stream) << 1u) | 1u;
   next32();
   state_ += s;
   next32();
 }
 
-void Random::seedFromSingle(float s) {
+void Random::seedFromSingle(float s, std::uint64_t stream) {
   std::uint32_t bits;
   std::memcpy(&bits, &s, sizeof bits);
-  seed(bits);
+  seed(bits, stream);
 }
 
 std::uint32_t Random::next32() {

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "animation/frmMain.h"
+#include "animation/frmMonitor.h"
 #include "dialogs/frmConfig.h"
 #include "errors/ErrPtnr.h"
 #include "errors/guard.h"
@@ -63,6 +64,7 @@ void Main() {
     float seconds = static_cast<float>(t.hour * 3600 + t.minute * 60 + t.second) +
                     static_cast<float>(t.millisecond) / 1000.0f;
     p.random.seedFromSingle(seconds);
+    p.randomSeed = seconds;
   });
   g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 0, 0); });
   g([&] {
@@ -113,9 +115,21 @@ void Main() {
     bool desktop = true;
     g([&] { desktop = p.settings.Background == 3 || p.settings.RandomBack != 0; });
     if (desktop) g([&] { os.snapshotDesktop(); });
+    std::vector<Rect> monitors;
+    g([&] { monitors = os.monitors(); });
+    g([&] { p.main().setMonitor(0, monitors.empty() ? Rect{} : monitors.front()); });
     g([&] { p.forms.load(p.main()); });
     g([&] { SetTopMost(p.main(), kTrue, kTrue); });
     g([&] { p.forms.show(p.main()); });
+    // Every other monitor shows a meadow of its own, behind the primary one in the ending.
+    for (std::size_t i = 1; i < monitors.size(); ++i) {
+      frmMonitor* other = nullptr;
+      g([&] { other = &p.addMonitor(static_cast<int>(i), monitors[i]); });
+      if (other == nullptr) continue;
+      g([&] { p.forms.load(*other); });
+      g([&] { SetTopMost(*other, kTrue, kFalse); });
+      g([&] { p.forms.show(*other); });
+    }
   }
 }
 

@@ -41,6 +41,11 @@ class Form {
   const Font& font() const { return font_; }
   bool maximized() const { return maximized_; }
   void setMaximized();
+  // The monitor a maximized window covers: its index in Windowing::monitors() (0, the
+  // primary, unless set) and its place on the desktop in pixels.
+  int monitor() const { return monitor_; }
+  const Rect& monitorArea() const { return monitorArea_; }
+  void setMonitor(int index, const Rect& area) { monitor_ = index, monitorArea_ = area; }
   // The difference between outer and client size of a bordered window, in twips.
   static constexpr float kBorderWidth = 90, kBorderHeight = 405;
   // Whether this window keeps the process alive while loaded (the hidden report does not).
@@ -88,6 +93,8 @@ class Form {
   u32 backColor_ = 0xC0C0C0;
   Font font_;
   bool maximized_ = false;
+  int monitor_ = 0;
+  Rect monitorArea_;
   std::vector<Control*> controls_;
 };
 

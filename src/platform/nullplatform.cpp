@@ -29,7 +29,18 @@ void NullPlatform::destroyWindow(Form& form) {
 }
 
 void NullPlatform::showWindow(Form& form) {
-  if (form.maximized()) resize(form, screen.width, screen.height);
+  if (!form.maximized()) return;
+  std::vector<Rect> all = monitors();
+  const auto i = static_cast<std::size_t>(form.monitor());
+  const Rect& m = all[i < all.size() ? i : 0];
+  resize(form, static_cast<float>(m.width()), static_cast<float>(m.height()));
+}
+
+std::vector<Rect> NullPlatform::monitors() {
+  std::vector<Rect> all{
+      Rect{0, 0, static_cast<i32>(screen.width), static_cast<i32>(screen.height)}};
+  all.insert(all.end(), otherMonitors.begin(), otherMonitors.end());
+  return all;
 }
 
 SizeF NullPlatform::clientSize(const Form& form) {

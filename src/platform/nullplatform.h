@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -17,7 +18,8 @@ class NullPlatform : public Platform {
   // Resources come from the files of a resources/ folder (none without one).
   explicit NullPlatform(std::string resourceFolder = {});
 
-  SizeF screen{800, 600};
+  SizeF screen{800, 600};           // the primary monitor, at 0, 0
+  std::vector<Rect> otherMonitors;  // beyond the primary one
   int tpp = 15;
   u32 ticks = 100000000;  // milliseconds since the system started (about 28 hours)
   LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
@@ -30,7 +32,7 @@ class NullPlatform : public Platform {
   // Windowing
   Hwnd createWindow(Form& form) override;  // the client of the design size
   void destroyWindow(Form& form) override;
-  void showWindow(Form& form) override;  // a maximized window takes the screen
+  void showWindow(Form& form) override;  // a maximized window takes its monitor
   bool showModal(Form&) override { return false; }
   void hideWindow(Form&) override {}
   void maximizeWindow(Form&) override {}
@@ -38,6 +40,7 @@ class NullPlatform : public Platform {
   void controlChanged(Form&, Control&) override {}
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override { return screen; }
+  std::vector<Rect> monitors() override;
   int twipsPerPixel() override { return tpp; }
   void setTimer(Form&, i32, bool) override {}
   using Windowing::present;
@@ -57,7 +60,7 @@ class NullPlatform : public Platform {
   int textHeight(const Font& font, std::string_view text) override;
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface&, int, int) override { return false; }
+  bool captureDesktop(Surface&, int, int, int, int) override { return false; }
   void snapshotDesktop() override {}
 
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;

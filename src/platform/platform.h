@@ -82,13 +82,16 @@ class Windowing {
   // can be shown here (no display, or the running mode covers the screen).
   virtual bool showModal(Form& form) = 0;
   virtual void hideWindow(Form& form) = 0;
+  // The window covers its monitor (Form::monitor), from now on or once it is shown.
   virtual void maximizeWindow(Form& form) = 0;
   // The form's Left/Top/Width/Height (twips), caption or a control changed: mirror it.
   virtual void formChanged(Form& form) = 0;
   virtual void controlChanged(Form& form, Control& control) = 0;
   virtual SizeF clientSize(const Form& form) = 0;  // pixels
   virtual SizeF screenSize() = 0;                  // pixels
-  virtual int twipsPerPixel() = 0;                 // 15 at 96 dots per inch
+  // The monitors' places on the desktop in pixels, the primary one first; at least one.
+  virtual std::vector<Rect> monitors() = 0;
+  virtual int twipsPerPixel() = 0;  // 15 at 96 dots per inch
   // A millisecond timer per window: the backend calls Form::timerExpired while enabled.
   virtual void setTimer(Form& form, i32 intervalMs, bool enabled) = 0;
   // Shows the window surface; only the rectangles in `dirty` (which may overlap) changed since
@@ -123,10 +126,11 @@ class Drawing {
   // Draws with the text's top-left corner at (x, y), transparent background.
   virtual void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                         u32 rgb) = 0;
-  // Copies the display's pixels from (0, 0), w × h, into target at (0, 0) (CreateDCA
-  // "DISPLAY" and BitBlt), or those of the snapshot taken before, which it then lets go.
-  // False when the display or the copy cannot be had.
-  virtual bool captureDesktop(Surface& target, int w, int h) = 0;
+  // Copies the display's pixels from (x, y) of the desktop, w × h, into target at (0, 0)
+  // (CreateDCA "DISPLAY" and BitBlt), or those of the snapshot taken before; a monitor's part
+  // of the snapshot is let go once it has been copied whole. False when the display or the
+  // copy cannot be had.
+  virtual bool captureDesktop(Surface& target, int x, int y, int w, int h) = 0;
   // Keeps the display's pixels as they are now for the next captureDesktop: taken before a
   // window covers the screen.
   virtual void snapshotDesktop() = 0;

@@ -56,6 +56,12 @@ start_x() {
   fail "the display $DISPLAY does not answer"
 }
 
+# settings KEY=VALUE...: the settings store holds exactly these.
+settings() {
+  mkdir -p "$XDG_CONFIG_HOME/PetalStream"
+  { echo "[Settings]"; printf '%s\n' "$@"; } >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini"
+}
+
 # run_bg NAME ARGS...: the program in the background; PID in $APP, output in $WORK/NAME.log.
 run_bg() {
   local name=$1

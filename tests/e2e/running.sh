@@ -15,13 +15,7 @@ ok "without a display: exit code 2 and the renderer named"
 start_x 1024x768
 
 # Blue background, date and time on: a picture whose parts can be told apart.
-mkdir -p "$XDG_CONFIG_HOME/PetalStream"
-cat >"$XDG_CONFIG_HOME/PetalStream/PetalStream.ini" <<'INI'
-[Settings]
-Background=1
-Date=1
-Time=1
-INI
+settings Background=1 Date=1 Time=1
 
 run_bg meadow /S
 win=$(wait_window_pid "$APP" 10)

@@ -134,13 +134,18 @@ void FakePlatform::drawText(Surface& target, const Font& font, int x, int y, std
   NullPlatform::drawText(target, font, x, y, text, rgb);
 }
 
-bool FakePlatform::captureDesktop(Surface& target, int w, int h) {
-  log("captureDesktop(" + std::to_string(w) + "," + std::to_string(h) + ")");
+u32 FakePlatform::desktopPixel(int x, int y) {
+  return static_cast<u32>(((x * 3) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | 0x40);
+}
+
+bool FakePlatform::captureDesktop(Surface& target, int x0, int y0, int w, int h) {
+  log("captureDesktop(" +
+      (x0 == 0 && y0 == 0 ? "" : std::to_string(x0) + "," + std::to_string(y0) + ",") +
+      std::to_string(w) + "," + std::to_string(h) + ")");
   if (desktopFails) return false;
   Rect r = target.clip(0, 0, w, h);
   for (int y = r.top; y < r.bottom; ++y)
-    for (int x = r.left; x < r.right; ++x)
-      target.set(x, y, static_cast<u32>(((x * 3) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | 0x40));
+    for (int x = r.left; x < r.right; ++x) target.set(x, y, desktopPixel(x0 + x, y0 + y));
   return true;
 }
 

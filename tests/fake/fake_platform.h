@@ -82,8 +82,10 @@ class FakePlatform : public NullPlatform {
   // Drawing: the box font, each text recorded.
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
   void snapshotDesktop() override { log("snapshotDesktop"); }
+  // The fake desktop's pixel at (x, y) of the desktop.
+  static u32 desktopPixel(int x, int y);
 
   // Resources: the committed files under resources/, unless a test says otherwise.
   std::vector<std::uint8_t> resource(ResourceKind kind, int number) override;

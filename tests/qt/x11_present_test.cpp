@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <random>
 #include <thread>
@@ -125,6 +127,86 @@ TEST_F(XWindowFixture, EveryFrameShowsTheSurfaceInsideItsRectanglesAndNothingEls
       ASSERT_EQ(frame.pixelMemory(), presenter.get());
     }
     showsRectanglesExactly(*presenter, frame);
+  }
+}
+
+// At a device pixel ratio the window shows each surface pixel as a block of device pixels, the
+// one under each device pixel's centre (never a blend); a later frame changes the device pixels
+// of its rectangles alone. Also at a ratio whose blocks are not all alike (1.5).
+TEST_F(XWindowFixture, AScaledFrameShowsEachPixelAsABlockOfTheNearest) {
+  for (double scale : {2.0, 1.5}) {
+    SCOPED_TRACE(scale);
+    auto presenter = ShmPresenter::open(window_);
+    ASSERT_NE(presenter, nullptr);
+    const int w = static_cast<int>(std::ceil(kW / scale)),
+              h = static_cast<int>(std::ceil(kH / scale));
+    std::mt19937 rnd(11);
+    Surface frame(w, h, 0);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) frame.set(x, y, rnd() & 0xFFFFFF);
+    }
+    auto source = [&](int d, int size) {
+      return std::min(size - 1, static_cast<int>((d + 0.5) / scale));
+    };
+    auto expect = [&](const Surface& from, int x, int y) {
+      return from.at(source(x, w), source(y, h));
+    };
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{frame.bounds()}, scale));
+    Surface shown = screenOnceItShows(
+        [&](const Surface& s) { return s.at(kW - 1, kH - 1) == expect(frame, kW - 1, kH - 1); });
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) ASSERT_EQ(shown.at(x, y), expect(frame, x, y)) << x << "," << y;
+    }
+    Surface before(w, h);
+    before.copyRect(frame, frame.bounds());
+    const Rect changed{7, 5, 30, 18};
+    frame.fillRect(frame.bounds(), 0xABCDEF);
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{changed}, scale));
+    shown = screenOnceItShows([&](const Surface& s) {
+      return s.at(static_cast<int>(std::ceil(29 * scale)), 17 * static_cast<int>(scale)) ==
+             0xABCDEF;
+    });
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        const bool inside =
+            x >= std::floor(changed.left * scale) && x < std::ceil(changed.right * scale) &&
+            y >= std::floor(changed.top * scale) && y < std::ceil(changed.bottom * scale);
+        ASSERT_EQ(shown.at(x, y), inside ? 0xABCDEFu : expect(before, x, y)) << x << "," << y;
+      }
+    }
+  }
+}
+
+// The window's ratio becomes known only after its first frames (a foreign host's screen): the
+// first frame at the new scale shows every pixel at it, not only its changed rectangle, and
+// back at 1 likewise. Both for a surface on the heap and one in the presenter's memory.
+TEST_F(XWindowFixture, AChangeOfScaleShowsTheWholeSurfaceAtTheNewOne) {
+  for (bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "surface in shared memory" : "surface on the heap");
+    auto presenter = ShmPresenter::open(window_);
+    ASSERT_NE(presenter, nullptr);
+    Surface frame(kW / 2, kH / 2, 0);
+    if (shared) frame.keepPixelsIn(presenter);
+    for (int y = 0; y < frame.height(); ++y) {
+      for (int x = 0; x < frame.width(); ++x) frame.set(x, y, (x * 5 + y * 3) & 0xFF);
+    }
+    const Rect small{0, 0, 2, 2};
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{frame.bounds()}, 1));
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{small}, 2));
+    auto doubled = [&](const Surface& s) {
+      for (int y = 0; y < kH; ++y) {
+        for (int x = 0; x < kW; ++x) {
+          if (s.at(x, y) != frame.at(x / 2, y / 2)) return false;
+        }
+      }
+      return true;
+    };
+    EXPECT_TRUE(doubled(screenOnceItShows(doubled)));
+    ASSERT_TRUE(presenter->present(frame, std::vector<Rect>{small}, 1));
+    auto single = [&](const Surface& s) {
+      return s.at(kW / 2 - 1, kH / 2 - 1) == frame.at(kW / 2 - 1, kH / 2 - 1);
+    };
+    EXPECT_TRUE(single(screenOnceItShows(single)));
   }
 }
 

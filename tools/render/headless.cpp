@@ -22,7 +22,7 @@ HeadlessPlatform::HeadlessPlatform(const std::filesystem::path& resources)
   screen = SizeF{1920, 1080};
 }
 
-bool HeadlessPlatform::captureDesktop(Surface& target, int w, int h) {
+bool HeadlessPlatform::captureDesktop(Surface& target, int, int, int w, int h) {
   Rect all = target.clip(0, 0, w, h);
   target.fillRect(all, 0x3A6EA5);
   // A few windows, each with a title bar, at places that follow the screen's size.

@@ -22,7 +22,7 @@ class HeadlessPlatform : public NullPlatform {
   std::map<std::string, std::string> store;  // key -> text, for LoadConfig
 
   // A desktop of the classic kind: plain blue, a few windows, a task bar.
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
 
   std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
                          const std::string& def) override;

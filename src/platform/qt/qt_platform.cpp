@@ -41,6 +41,16 @@ void grabInput(QPointer<FormWindow> fw, int attempt) {
 }
 }  // namespace
 
+QSize logicalSize(QSize device) {
+  // Foreign windows are measured in device pixels, our widgets in Qt's logical ones. Rounded
+  // up, so that a window inside covers its host completely.
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpr = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+  if (!(dpr > 0) || dpr == 1) return device;
+  return QSize(static_cast<int>(std::ceil(device.width() / dpr)),
+               static_cast<int>(std::ceil(device.height() / dpr)));
+}
+
 struct QtPlatform::Window {
   Form* form = nullptr;
   Hwnd handle = 0;
@@ -57,7 +67,9 @@ struct QtPlatform::Window {
   QEventLoop* modal = nullptr;
   std::shared_ptr<ShmPresenter> presenter;  // the running mode's frames, past Qt
   bool presenterTried = false;
-  TileRegion tiles;  // a frame's rectangles gathered for Qt's repaint
+  TileRegion tiles;            // a frame's rectangles gathered for Qt's repaint
+  QPointer<QScreen> followed;  // the screen whose size the window takes
+  QMetaObject::Connection following;
 };
 
 QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
@@ -165,12 +177,12 @@ void QtPlatform::showWindow(Form& form) {
       fw->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                          Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
       fw->setTakesInput(false);
-      fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+      followScreen(*w, QGuiApplication::primaryScreen());
     } else {
       embed(*w, launch_.window);
       X11* x = X11::instance();
       if (auto s = x != nullptr ? x->size(launch_.window) : std::nullopt) {
-        fw->setGeometry(QRect(QPoint(0, 0), *s));
+        fw->setGeometry(QRect(QPoint(0, 0), logicalSize(*s)));
       }
     }
     fw->show();
@@ -192,12 +204,29 @@ void QtPlatform::maximizeWindow(Form& form) {
   if (w->widget->isVisible()) showWindow(form);
 }
 
-void QtPlatform::showFullScreen(Window& w) {
+void QtPlatform::followScreen(Window& w, QScreen* screen) {
   FormWindow* fw = w.widget.get();
   // The full size before the first showing, so that the first layout pass has it.
-  fw->setGeometry(QGuiApplication::primaryScreen()->geometry());
+  fw->setGeometry(screen->geometry());
+  if (w.followed == screen) return;
+  // A new size or place of the screen (a change of the display mode): the window takes it,
+  // and its resize lays the scene out again.
+  QObject::disconnect(w.following);
+  w.followed = screen;
+  w.following = QObject::connect(screen, &QScreen::geometryChanged, fw,
+                                 [fw](const QRect& r) { fw->setGeometry(r); });
+}
+
+void QtPlatform::showFullScreen(Window& w) {
+  FormWindow* fw = w.widget.get();
+  std::vector<QScreen*> all = screens();
+  const auto monitor = static_cast<std::size_t>(w.form->monitor());
+  followScreen(w, monitor < all.size() ? all[monitor] : QGuiApplication::primaryScreen());
   fw->showFullScreen();
   fw->raise();
+  if (monitor != 0) return;
+  // The primary monitor's window takes the keyboard and the pointer wherever it is: the
+  // other monitors' windows see input only when that cannot be had.
   fw->activateWindow();
   fw->setFocus();
   takeInput(w);
@@ -233,7 +262,7 @@ void QtPlatform::embed(Window& w, XWindow host) {
       host, [this, form] { hostGone(*form); },
       [this, form](QSize size) {
         // The host's whole client area, at every change of its size.
-        if (Window* x = find(*form)) x->widget->setGeometry(QRect(QPoint(0, 0), size));
+        if (Window* x = find(*form)) x->widget->setGeometry(QRect(QPoint(0, 0), logicalSize(size)));
       });
 }
 
@@ -276,6 +305,34 @@ SizeF QtPlatform::clientSize(const Form& form) {
   Window* w = find(form);
   if (w == nullptr) return {};
   return SizeF{static_cast<float>(w->widget->width()), static_cast<float>(w->widget->height())};
+}
+
+std::vector<QScreen*> QtPlatform::screens() {
+  std::vector<QScreen*> all;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr) all.push_back(primary);
+  for (QScreen* s : QGuiApplication::screens()) {
+    if (s != primary) all.push_back(s);
+  }
+  return all;
+}
+
+std::vector<Rect> QtPlatform::monitors() {
+  std::vector<Rect> all;
+  if (launch_.xscreensaver) {
+    // A hack draws into the one window it is given (XScreenSaver runs one per monitor), whose
+    // desktop picture starts at its own corner.
+    const QRect g = QGuiApplication::primaryScreen() != nullptr
+                        ? QGuiApplication::primaryScreen()->geometry()
+                        : QRect();
+    return {Rect{0, 0, g.width(), g.height()}};
+  }
+  for (QScreen* s : screens()) {
+    const QRect g = s->geometry();
+    all.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+  }
+  if (all.empty()) all.push_back(Rect{});
+  return all;
 }
 
 SizeF QtPlatform::screenSize() {
@@ -342,6 +399,8 @@ ShmPresenter* QtPlatform::presenter(Window& w) {
 std::shared_ptr<PixelMemory> QtPlatform::windowMemory(Form& form) {
   Window* w = find(form);
   if (w == nullptr || presenter(*w) == nullptr) return nullptr;
+  // A scaled window is shown from a scaled copy: the surface itself gains nothing there.
+  if (w->widget->devicePixelRatio() != 1) return nullptr;
   return w->presenter;
 }
 
@@ -352,7 +411,7 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
   // Paint events (an exposure, a new size) show the surface from now on.
   fw->setSurface(&surface);
   if (presenter(*w)) {
-    if (w->presenter->present(surface, dirty)) return;
+    if (w->presenter->present(surface, dirty, fw->devicePixelRatio())) return;
     w->presenter.reset();
     fw->presentDirectly(nullptr);
     fw->update();  // what the failed frame may have missed
@@ -396,7 +455,8 @@ i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
   if (x == nullptr || hwnd <= 0) return 0;
   std::optional<QSize> s = x->size(static_cast<XWindow>(hwnd));
   if (!s) return 0;
-  rect = Rect{0, 0, s->width(), s->height()};
+  const QSize l = logicalSize(*s);
+  rect = Rect{0, 0, l.width(), l.height()};
   return 1;
 }
 

@@ -6,12 +6,14 @@
 #include <QWindow>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/qt/launch.h"
 #include "platform/qt/x11.h"
 
 class QEventLoop;
+class QScreen;
 class QSettings;
 class QTimer;
 
@@ -19,6 +21,9 @@ namespace ps::qt {
 
 class FormWindow;
 class ShmPresenter;
+
+// A size in the X server's device pixels as Qt's logical pixels on the primary screen.
+QSize logicalSize(QSize device);
 
 class QtPlatform : public Platform {
  public:
@@ -49,6 +54,7 @@ class QtPlatform : public Platform {
   void controlChanged(Form& form, Control& control) override;
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override;
+  std::vector<Rect> monitors() override;
   int twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
@@ -67,7 +73,7 @@ class QtPlatform : public Platform {
   int textHeight(const Font& font, std::string_view text) override;
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
   void snapshotDesktop() override;
 
   // Resources
@@ -117,10 +123,16 @@ class QtPlatform : public Platform {
   Window* find(const Form& f) const;
   void applyTimer(Window& w);
   void showFullScreen(Window& w);
+  // The window covers the screen, now and whenever the screen's size changes.
+  void followScreen(Window& w, QScreen* screen);
+  // The screens in the order of monitors(), the primary one first.
+  static std::vector<QScreen*> screens();
   void embed(Window& w, XWindow host);
   void takeInput(Window& w);
   void releaseInput();
   void hostGone(Form& form);
+  // Keeps a picture of the desktop's area (logical pixels) as it was.
+  void keepDesktop(const QRect& area, QImage picture);
   // The store of an application; null while its file is there but no regular file.
   QSettings* store(const std::string& app);
   void restorePointer();
@@ -131,7 +143,12 @@ class QtPlatform : public Platform {
   std::map<std::string, std::unique_ptr<QSettings>> stores_;
   int cursorCount_ = 0;
   bool pointerHidden_ = false;
-  QImage desktop_;
+  // The desktop as the running mode found it, one picture per screen.
+  struct Shot {
+    QRect area;  // the screen's place on the desktop, logical pixels
+    QImage image;
+  };
+  std::vector<Shot> desktop_;
   bool desktopTaken_ = false;
   int signalPipe_[2] = {-1, -1};
   bool running_ = false;

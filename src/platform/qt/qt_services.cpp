@@ -160,28 +160,45 @@ void QtPlatform::snapshotDesktop() {
     if (X11* x = X11::instance()) {
       const XWindow target = launch_.window != 0 ? launch_.window : x->root();
       if (std::optional<QImage> picture = x->desktopImage(target, imageLoader())) {
-        desktop_ = std::move(*picture);
+        const QRect area(QPoint(0, 0), logicalSize(picture->size()));
+        keepDesktop(area, std::move(*picture));
       }
     }
     return;
   }
-  if (QScreen* s = QGuiApplication::primaryScreen()) {
-    desktop_ = s->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-  }
+  for (QScreen* s : QGuiApplication::screens())
+    keepDesktop(s->geometry(), s->grabWindow(0).toImage());
 }
 
-bool QtPlatform::captureDesktop(Surface& target, int w, int h) {
-  snapshotDesktop();
-  if (desktop_.isNull()) return false;
-  const int cw = std::min({w, target.width(), desktop_.width()});
-  const int ch = std::min({h, target.height(), desktop_.height()});
-  for (int y = 0; y < ch; ++y) {
-    const auto* src = reinterpret_cast<const u32*>(desktop_.constScanLine(y));
-    u32* dst = target.row(y);
-    for (int x = 0; x < cw; ++x) dst[x] = src[x] & 0x00FFFFFFu;
+void QtPlatform::keepDesktop(const QRect& area, QImage picture) {
+  if (picture.isNull()) return;
+  // In logical pixels, as the meadow is laid out: a screen at a device pixel ratio above 1
+  // gives more pixels than that, averaged down.
+  if (picture.size() != area.size()) {
+    picture = picture.scaled(area.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
-  desktop_ = QImage();  // taken once: the system keeps its own copy
-  return true;
+  desktop_.push_back({area, picture.convertToFormat(QImage::Format_RGB32)});
+}
+
+bool QtPlatform::captureDesktop(Surface& target, int x0, int y0, int w, int h) {
+  snapshotDesktop();
+  const QRect wanted = QRect(x0, y0, w, h) & QRect(x0, y0, target.width(), target.height());
+  bool any = false;
+  for (const Shot& shot : desktop_) {
+    const QRect part = wanted & shot.area;
+    if (part.isEmpty()) continue;
+    any = true;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      const auto* src = reinterpret_cast<const u32*>(shot.image.constScanLine(y - shot.area.y()));
+      u32* dst = target.row(y - y0) - x0;
+      for (int x = part.left(); x <= part.right(); ++x) {
+        dst[x] = src[x - shot.area.x()] & 0x00FFFFFFu;
+      }
+    }
+  }
+  // A monitor's part taken whole is kept by the system from now on: let it go.
+  std::erase_if(desktop_, [&](const Shot& shot) { return wanted.contains(shot.area); });
+  return any;
 }
 
 // ---- Resources

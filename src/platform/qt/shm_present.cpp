@@ -7,6 +7,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -204,10 +205,14 @@ void ShmPresenter::put(const Segment& from, int w, int h, const Rect& r, bool no
                     XCB_IMAGE_FORMAT_Z_PIXMAP, notify ? 1 : 0, from.id, 0);
 }
 
-bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) {
+bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects, double scale) {
   const int w = surface.width(), h = surface.height();
   if (w > 0xFFFF || h > 0xFFFF) return false;  // beyond what a request can address
+  if (!(scale > 0)) scale = 1;
+  if (scale != 1) return presentScaled(surface, rects, scale);
   const Rect whole = surface.bounds();
+  // After frames at another scale every pixel of the window shows that scale: put them all.
+  if (scale_ != 1) rects = std::span<const Rect>(&whole, 1);
   const Segment* own = nullptr;
   if (surface.pixelMemory() == this) {
     for (const Segment& s : given_) {
@@ -218,6 +223,7 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) 
     // Nothing to wait for; a failed put shows as an error among the events, looked for now
     // and then rather than a read from the server every frame.
     if ((++presents_ & 15) == 0 && !drainEvents()) return false;
+    scale_ = 1;
     for (const Rect& rect : rects) {
       const Rect r = intersect(rect, whole);
       if (!r.empty()) put(*own, w, h, r, false);
@@ -226,7 +232,8 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) 
     return !xcb_connection_has_error(c_);
   }
   if (!awaitCompletion()) return false;
-  if ((w != w_ || h != h_) && !resize(w, h)) return false;
+  if ((w != w_ || h != h_ || scale_ != 1) && !resize(w, h)) return false;
+  scale_ = 1;
   if (copy_.memory == nullptr) return true;
   std::size_t last = rects.size();
   for (std::size_t i = rects.size(); i > 0; --i) {
@@ -246,6 +253,60 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects) 
     }
     put(copy_, w_, h_, r, i == last);
   }
+  pending_ = true;
+  xcb_flush(c_);
+  return !xcb_connection_has_error(c_);
+}
+
+namespace {
+// Device pixel d shows the surface pixel its centre falls on.
+int sourceOf(int d, double scale, int size) {
+  return std::min(size - 1, static_cast<int>((d + 0.5) / scale));
+}
+}  // namespace
+
+bool ShmPresenter::presentScaled(const Surface& surface, std::span<const Rect> rects,
+                                 double scale) {
+  const int w = surface.width(), h = surface.height();
+  const int dw = static_cast<int>(std::ceil(w * scale)),
+            dh = static_cast<int>(std::ceil(h * scale));
+  if (dw > 0xFFFF || dh > 0xFFFF) return false;
+  if (!awaitCompletion()) return false;
+  const Rect whole = surface.bounds();
+  if (dw != w_ || dh != h_ || scale != scale_ || columns_.size() != static_cast<std::size_t>(dw)) {
+    if (!resize(dw, dh)) return false;
+    // A new scale (the window's ratio became known or changed): the window shows every pixel
+    // at the old one, so all of them are put again.
+    rects = std::span<const Rect>(&whole, 1);
+    scale_ = scale;
+    columns_.resize(static_cast<std::size_t>(dw));
+    rows_.resize(static_cast<std::size_t>(dh));
+    for (int x = 0; x < dw; ++x) columns_[static_cast<std::size_t>(x)] = sourceOf(x, scale, w);
+    for (int y = 0; y < dh; ++y) rows_[static_cast<std::size_t>(y)] = sourceOf(y, scale, h);
+  }
+  if (copy_.memory == nullptr) return true;
+  // Each rectangle is put once filled; the last one asks for notice of completion.
+  Rect filled;
+  for (const Rect& rect : rects) {
+    const Rect r = intersect(rect, whole);
+    if (r.empty()) continue;
+    if (!filled.empty()) put(copy_, dw, dh, filled, false);
+    // Every device pixel that shows a part of the rectangle.
+    filled = Rect{static_cast<i32>(std::floor(r.left * scale)),
+                  static_cast<i32>(std::floor(r.top * scale)),
+                  std::min(dw, static_cast<i32>(std::ceil(r.right * scale))),
+                  std::min(dh, static_cast<i32>(std::ceil(r.bottom * scale)))};
+    for (int y = filled.top; y < filled.bottom; ++y) {
+      const std::uint32_t* src = surface.row(rows_[static_cast<std::size_t>(y)]);
+      std::uint32_t* dst =
+          copy_.memory + static_cast<std::size_t>(y) * static_cast<std::size_t>(dw);
+      for (int x = filled.left; x < filled.right; ++x) {
+        dst[x] = src[columns_[static_cast<std::size_t>(x)]];
+      }
+    }
+  }
+  if (filled.empty()) return true;
+  put(copy_, dw, dh, filled, true);
   pending_ = true;
   xcb_flush(c_);
   return !xcb_connection_has_error(c_);

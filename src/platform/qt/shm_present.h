@@ -29,9 +29,11 @@ class ShmPresenter : public PixelMemory {
   ShmPresenter(const ShmPresenter&) = delete;
   ShmPresenter& operator=(const ShmPresenter&) = delete;
 
-  // Shows these rectangles of the surface on the window at the same places. False when the
-  // display refused (the window is gone, the connection broke): use another way from then on.
-  bool present(const Surface& surface, std::span<const Rect> rects);
+  // Shows these rectangles of the surface on the window at the same places, each pixel as a
+  // block of `scale` × `scale` device pixels (the window's device pixel ratio; nearest
+  // neighbour, so pixel art stays crisp). False when the display refused (the window is gone,
+  // the connection broke): use another way from then on.
+  bool present(const Surface& surface, std::span<const Rect> rects, double scale = 1);
 
   // Shared memory the server has attached as well; null when it cannot be had.
   std::uint32_t* allocate(std::size_t n) override;
@@ -54,6 +56,8 @@ class ShmPresenter : public PixelMemory {
   // Reads what the server sent; false when it reported an error (the window is gone).
   bool drainEvents();
   void put(const Segment& from, int w, int h, const Rect& r, bool notify);
+  // The rectangles scaled into the copy and put from there.
+  bool presentScaled(const Surface& surface, std::span<const Rect> rects, double scale);
 
   xcb_connection_t* c_;
   XWindow window_;
@@ -62,6 +66,9 @@ class ShmPresenter : public PixelMemory {
   std::uint32_t gc_ = 0;
   Segment copy_;  // for surfaces not in our memory
   int w_ = 0, h_ = 0;
+  // The source column and row of each device pixel of the copy at the present scale.
+  std::vector<int> columns_, rows_;
+  double scale_ = 1;
   bool pending_ = false;  // a put's completion is awaited
   std::vector<Segment> given_;
   unsigned presents_ = 0;

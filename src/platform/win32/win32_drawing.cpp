@@ -124,8 +124,8 @@ void Win32Platform::drawText(Surface& target, const Font& font, int x, int y, st
              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }
 
-// The display's pixels from its top-left corner, through the display driver's DC.
-bool Win32Platform::grabDesktop(Surface& target, int w, int h) {
+// The display's pixels from (x, y) of the desktop, through the display driver's DC.
+bool Win32Platform::grabDesktop(Surface& target, int x, int y, int w, int h) {
   if (w <= 0 || h <= 0) return false;
   HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   if (!display) return false;
@@ -135,7 +135,7 @@ bool Win32Platform::grabDesktop(Surface& target, int w, int h) {
   bool ok = false;
   if (dib) {
     HGDIOBJ old = SelectObject(mem, dib);
-    ok = BitBlt(mem, 0, 0, w, h, display, 0, 0, SRCCOPY);
+    ok = BitBlt(mem, 0, 0, w, h, display, x, y, SRCCOPY);
     GdiFlush();
     if (ok) {
       target.resize(w, h);
@@ -157,26 +157,43 @@ bool Win32Platform::grabDesktop(Surface& target, int w, int h) {
 void Win32Platform::snapshotDesktop() {
   if (desktopTaken_) return;
   desktopTaken_ = true;
-  SizeF s = screenSize();
-  if (!grabDesktop(desktop_, static_cast<int>(s.width), static_cast<int>(s.height))) {
-    desktop_.release();
+  // Every monitor: the bounds of them all (systems without several monitors have no virtual
+  // screen and report it as empty: the primary screen then).
+  int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  desktopOrigin_ = POINT{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
+  if (w <= 0 || h <= 0) {
+    SizeF s = screenSize();
+    w = static_cast<int>(s.width), h = static_cast<int>(s.height);
+    desktopOrigin_ = POINT{0, 0};
   }
+  desktopParts_ = monitors().size();
+  if (!grabDesktop(desktop_, desktopOrigin_.x, desktopOrigin_.y, w, h)) desktop_.release();
 }
 
 // The snapshot taken before the meadow covered the screen, if there is one; otherwise the
 // display is read now.
-bool Win32Platform::captureDesktop(Surface& target, int w, int h) {
+bool Win32Platform::captureDesktop(Surface& target, int x, int y, int w, int h) {
   if (desktopTaken_) {
     if (desktop_.empty()) return false;
     Rect r = target.clip(0, 0, w, h);
     target.fillRect(r, 0);
-    target.copyFrom(desktop_, 0, 0, 0, 0, r.width(), r.height());
+    // The part of the monitor that the taken desktop covers.
+    const int sx = x - desktopOrigin_.x, sy = y - desktopOrigin_.y;
+    const int left = std::max(0, -sx), top = std::max(0, -sy);
+    const int right = std::min(r.width(), desktop_.width() - sx);
+    const int bottom = std::min(r.height(), desktop_.height() - sy);
+    if (right > left && bottom > top) {
+      target.copyFrom(desktop_, left, top, sx + left, sy + top, right - left, bottom - top);
+    }
     target.markDirty(r);
-    desktop_.release();  // taken once: the system keeps its own copy
+    // Each monitor takes its part once and the system keeps its own copy: once every
+    // monitor has, the snapshot is let go.
+    if (desktopParts_ <= 1) desktop_.release();
+    if (desktopParts_ > 0) --desktopParts_;
     return true;
   }
   Surface grabbed;
-  if (!grabDesktop(grabbed, w, h)) return false;
+  if (!grabDesktop(grabbed, x, y, w, h)) return false;
   Rect r = target.clip(0, 0, w, h);
   target.copyFrom(grabbed, 0, 0, 0, 0, r.width(), r.height());
   target.markDirty(r);

@@ -39,6 +39,7 @@ class Win32Platform final : public Platform {
   void controlChanged(Form& form, Control& control) override;
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override;
+  std::vector<Rect> monitors() override;
   int twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
@@ -56,7 +57,7 @@ class Win32Platform final : public Platform {
   int textHeight(const Font& font, std::string_view text) override;
   void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                 u32 rgb) override;
-  bool captureDesktop(Surface& target, int w, int h) override;
+  bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
   void snapshotDesktop() override;
 
   // Resources
@@ -163,10 +164,13 @@ class Win32Platform final : public Platform {
   int textW_ = 0, textH_ = 0;
   void textCanvas(int w, int h);
 
-  // The desktop as it was before the running mode covered it.
+  // The desktop as it was before the running mode covered it: all monitors, whose top-left
+  // corner is at desktopOrigin_ of the desktop.
   Surface desktop_;
+  POINT desktopOrigin_{0, 0};
   bool desktopTaken_ = false;
-  bool grabDesktop(Surface& target, int w, int h);
+  std::size_t desktopParts_ = 0;  // monitors yet to take their part of desktop_
+  bool grabDesktop(Surface& target, int x, int y, int w, int h);
 
   // Preview windows living in a foreign host window, watched for the host's disappearance.
   std::map<HWND, HWND> hosted_;

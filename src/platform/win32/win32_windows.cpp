@@ -207,6 +207,37 @@ int Win32Platform::pixels(double twips) {
   return static_cast<int>(std::lround(twips * dpi() / 1440.0));
 }
 
+namespace {
+struct MonitorList {
+  std::vector<Rect> rects;
+  static BOOL CALLBACK add(HMONITOR, HDC, LPRECT r, LPARAM data) {
+    auto* list = reinterpret_cast<MonitorList*>(data);
+    Rect m{r->left, r->top, r->right, r->bottom};
+    // The primary monitor holds the desktop's origin.
+    if (m.left == 0 && m.top == 0) {
+      list->rects.insert(list->rects.begin(), m);
+    } else {
+      list->rects.push_back(m);
+    }
+    return TRUE;
+  }
+};
+}  // namespace
+
+std::vector<Rect> Win32Platform::monitors() {
+  // Looked up at run time: Windows 95 and NT 4 know only one screen.
+  using Enum = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
+  static const auto enumerate = reinterpret_cast<Enum>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "EnumDisplayMonitors")));
+  MonitorList list;
+  if (enumerate) enumerate(nullptr, nullptr, &MonitorList::add, reinterpret_cast<LPARAM>(&list));
+  if (list.rects.empty()) {
+    SizeF s = screenSize();
+    list.rects.push_back(Rect{0, 0, static_cast<i32>(s.width), static_cast<i32>(s.height)});
+  }
+  return list.rects;
+}
+
 SizeF Win32Platform::screenSize() {
   return SizeF{static_cast<float>(GetSystemMetrics(SM_CXSCREEN)),
                static_cast<float>(GetSystemMetrics(SM_CYSCREEN))};
@@ -299,8 +330,14 @@ bool Win32Platform::screenCovered() const {
 
 void Win32Platform::fillScreen(NativeForm& nf, UINT flags) {
   if (nf.form->borderless()) {
-    ::SetWindowPos(nf.hwnd, nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                   GetSystemMetrics(SM_CYSCREEN), SWP_NOZORDER | flags);
+    Rect m{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (nf.form->monitor() != 0) {
+      std::vector<Rect> all = monitors();
+      const auto i = static_cast<std::size_t>(nf.form->monitor());
+      if (i < all.size()) m = all[i];
+      flags |= SWP_NOACTIVATE;  // the primary monitor's window keeps the keyboard
+    }
+    ::SetWindowPos(nf.hwnd, nullptr, m.left, m.top, m.width(), m.height(), SWP_NOZORDER | flags);
   } else {
     ShowWindow(nf.hwnd, (flags & SWP_SHOWWINDOW) ? SW_SHOWMAXIMIZED : SW_MAXIMIZE);
   }
@@ -315,7 +352,8 @@ void Win32Platform::showWindow(Form& form) {
   } else {
     ShowWindow(nf->hwnd, SW_SHOW);
   }
-  if (find(form) != nf) return;  // unloaded by its own resize
+  if (find(form) != nf) return;                      // unloaded by its own resize
+  if (nf->maximized && form.monitor() != 0) return;  // the primary monitor's keeps the focus
   SetForegroundWindow(nf->hwnd);
   focusFirst(*nf);
 }

@@ -1,0 +1,171 @@
+// The running mode on several monitors, on the fake platform: a meadow of its own on each, the
+// primary monitor's unchanged, one ending for all.
+#include <gtest/gtest.h>
+
+#include "animation/frmMonitor.h"
+#include "animation_support.h"
+#include "host/saver.h"
+
+namespace ps {
+namespace {
+
+using fake::storeKey;
+using fake::World;
+using Calls = std::vector<std::string>;
+
+// Beyond the 320x240 primary monitor: a smaller one to its right (a gap below it) and one to the
+// left of the desktop's origin, lower down.
+const std::vector<Rect> kOthers = {Rect{320, 0, 520, 150}, Rect{-200, 300, 0, 400}};
+
+struct Desktop {
+  World w;
+  explicit Desktop(std::vector<Rect> others, const char* background = "4") {
+    w.os.screen = SizeF{320, 240};
+    w.os.otherMonitors = std::move(others);
+    w.os.store[storeKey("Background")] = background;
+  }
+  void start() {
+    Saver::deliver([] { Saver::Main(); });
+  }
+  const std::vector<std::unique_ptr<frmMonitor>>& others() { return w.process.monitors(); }
+  // One frame on every monitor, the primary first, as their timers would run them.
+  void tick() {
+    w.os.ticks += 50;
+    w.process.main().timerExpired();
+    for (auto& m : others()) m->timerExpired();
+  }
+};
+
+bool sameSurface(const Surface& a, const Surface& b) {
+  if (a.width() != b.width() || a.height() != b.height()) return false;
+  for (int y = 0; y < a.height(); ++y) {
+    if (!std::equal(a.row(y), a.row(y) + a.width(), b.row(y))) return false;
+  }
+  return true;
+}
+
+TEST(Monitors, EveryOtherMonitorShowsAMeadowOfItsOwnAtItsOwnSize) {
+  Desktop d(kOthers);
+  d.start();
+  ASSERT_EQ(d.others().size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    frmMonitor& m = *d.others()[i];
+    EXPECT_TRUE(d.w.process.forms.isLoaded(m));
+    EXPECT_EQ(m.monitor(), static_cast<int>(i) + 1);
+    EXPECT_EQ(m.monitorArea(), kOthers[i]);
+    EXPECT_EQ(m.window().width(), kOthers[i].width());
+    EXPECT_EQ(m.window().height(), kOthers[i].height());
+  }
+  // Loaded after the primary window, made topmost without taking the activation, shown.
+  std::string h1 = std::to_string(d.others()[0]->hWnd());
+  EXPECT_EQ(d.w.os.only({"showWindow", "SetWindowPos(" + h1}),
+            (Calls{"showWindow(frmMain)", "SetWindowPos(" + h1 + ",-1,0,0,0,0,19)",
+                   "showWindow(frmMain)", "showWindow(frmMain)"}));
+  for (int k = 0; k < 40; ++k) d.tick();
+  // Each meadow grows: its own flowers and texts, not a copy of another's.
+  frmMonitor& small = *d.others()[0];
+  EXPECT_TRUE(std::any_of(small.Flowers.begin(), small.Flowers.end(),
+                          [](const Flower& f) { return f.State == -1; }));
+  EXPECT_FALSE(sameSurface(small.window(), *d.others()[1]->windowSurface()));
+  int whites = 0;
+  for (int x = 0; x < small.window().width(); ++x) {
+    for (int y = small.window().height() - 20; y < small.window().height(); ++y) {
+      whites += small.window().at(x, y) == 0xFFFFFF;
+    }
+  }
+  EXPECT_GT(whites, 20) << "no texts along the small monitor's bottom edge";
+}
+
+// What the primary monitor shows after 60 frames, with its share of the process-wide state.
+struct PrimaryRun {
+  Surface window;
+  i16 lastFlower = 0, background = 0;
+  Random random;
+};
+
+PrimaryRun runPrimary(std::vector<Rect> others) {
+  Desktop d(std::move(others));
+  d.start();
+  for (int k = 0; k < 60; ++k) {
+    d.tick();
+    if (k == 30) {
+      for (auto& m : d.others()) m->Form_Resize();
+    }
+  }
+  PrimaryRun r;
+  const Surface& shown = d.w.process.main().window();
+  r.window.setSize(shown.width(), shown.height());
+  r.window.copyRect(shown, shown.bounds());
+  r.lastFlower = d.w.process.LastFlower;
+  r.background = d.w.process.settings.Background;
+  r.random = d.w.process.random;
+  return r;
+}
+
+TEST(Monitors, ThePrimaryMonitorDrawsWhatItDrawsAlone) {
+  // The random background on (the stored default) and a restart on the other monitors between
+  // the primary's frames: none of it takes a draw from the primary's sequence.
+  PrimaryRun alone = runPrimary({}), together = runPrimary(kOthers);
+  EXPECT_GT(alone.lastFlower, 0);
+  EXPECT_TRUE(sameSurface(alone.window, together.window));
+  EXPECT_EQ(alone.lastFlower, together.lastFlower);
+  EXPECT_EQ(alone.background, together.background);
+  EXPECT_EQ(testing::drawsBetween(alone.random, together.random, 0), 0);
+}
+
+TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
+  for (int input = 0; input < 3; ++input) {
+    Desktop d(kOthers);
+    d.start();
+    d.w.os.calls.clear();
+    frmMonitor& m = *d.others()[1];
+    EXPECT_TRUE(testing::endsProgram([&] {
+      if (input == 0) m.Form_KeyDown(16, 0);
+      if (input == 1) m.Form_MouseDown(1, 0, 5, 5);
+      if (input == 2) m.Form_MouseMove(0, 0, 10, 10), m.Form_MouseMove(0, 0, 13, 10);
+    })) << input;
+    EXPECT_EQ(
+        d.w.os.only({"ShowCursor", "SystemParametersInfoA", "exitProcess"}),
+        (Calls{"ShowCursor(-1)", "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+               "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+               "exitProcess(0)"}))
+        << input;
+    // The other monitors' windows went first, quietly; the primary's unload ended the process.
+    EXPECT_EQ(d.w.os.count("destroyWindow(frmMain)"), 2) << input;
+    EXPECT_EQ(d.w.os.cursorCount, 1) << input;
+  }
+}
+
+TEST(Monitors, TheFirstReportOnAnotherMonitorIsOnlyRecorded) {
+  Desktop d(kOthers);
+  d.start();
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 150, 90); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 152, 92); }));
+  EXPECT_TRUE(d.w.process.forms.isLoaded(d.w.process.main()));
+}
+
+TEST(Monitors, EachShowsItsOwnPartOfTheDesktop) {
+  Desktop d(kOthers, "3");
+  d.start();
+  EXPECT_EQ(d.w.os.only({"captureDesktop"}),
+            (Calls{"captureDesktop(320,240)", "captureDesktop(320,0,200,150)",
+                   "captureDesktop(-200,300,200,100)"}));
+  // The desktop as each window keeps it for its scenes.
+  auto kept = [](const frmMain& w) {
+    Surface s;
+    s.resize(w.imgBG.width(), w.imgBG.height());
+    w.imgBG.unpackInto(s);
+    return s;
+  };
+  for (auto& m : d.others()) {
+    const Rect& a = m->monitorArea();
+    Surface desktop = kept(*m);
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{desktop.width() - 1, 7}}) {
+      EXPECT_EQ(desktop.at(x, y), fake::FakePlatform::desktopPixel(a.left + x, a.top + y));
+    }
+  }
+  EXPECT_EQ(kept(d.w.process.main()).at(3, 4), fake::FakePlatform::desktopPixel(3, 4));
+}
+
+}  // namespace
+}  // namespace ps
