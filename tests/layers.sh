@@ -2,7 +2,7 @@
 # The layers include only downwards. From the bottom:
 #   1. the platform interface and the shared pieces   src/platform/*.h, *.cpp
 #   2. the system layer                               src/host src/animation src/dialogs src/errors
-#   3. the backends                                   src/platform/win32 src/platform/qt
+#   3. the backends                                   src/backends/win32 src/backends/qt
 # A file of a layer may include its own layer and those below it, and nothing of the machine
 # (<windows.h>, Qt, X) below the backends; and no backend reads the running mode. Prints every
 # fault; fails if there is one.
@@ -28,7 +28,7 @@ check() {
 }
 
 system='host/|animation/|dialogs/|errors/'
-backends='platform/win32/|platform/qt/'
+backends='backends/'
 machine='windows\.h|winuser\.h|wingdi\.h|Q[A-Za-z]+|qt[a-z]*/|xcb/|X11/'
 
 check "$system|$backends|$machine" platform/*.h platform/*.cpp
@@ -39,7 +39,7 @@ check "$backends|$machine" host/* animation/* dialogs/* errors/*
 while IFS= read -r line; do
   echo "src/$line: a backend reads the running mode"
   wrong=1
-done < <(grep -rn 'ScreenSaverMode' platform/win32 platform/qt 2>/dev/null)
+done < <(grep -rn 'ScreenSaverMode' backends 2>/dev/null)
 
 if [ "$wrong" = 0 ]; then
   echo "ok: every include goes to the same layer or a lower one"

@@ -29,10 +29,10 @@
 #include "host/process.h"
 #include "platform/forms.h"
 #include "platform/pictures.h"
-#include "platform/qt/form_window.h"
-#include "platform/qt/launch.h"
-#include "platform/qt/qpa.h"
-#include "platform/qt/qt_platform.h"
+#include "backends/qt/form_window.h"
+#include "backends/qt/launch.h"
+#include "backends/qt/qpa.h"
+#include "backends/qt/qt_platform.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

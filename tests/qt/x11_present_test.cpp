@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/qt/shm_present.h"
+#include "backends/qt/shm_present.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

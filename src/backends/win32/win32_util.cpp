@@ -1,4 +1,4 @@
-#include "platform/win32/win32_util.h"
+#include "backends/win32/win32_util.h"
 
 namespace ps::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/launch.h"
+#include "backends/qt/launch.h"
 
 #include <cerrno>
 #include <charconv>

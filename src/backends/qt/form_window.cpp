@@ -1,4 +1,4 @@
-#include "platform/qt/form_window.h"
+#include "backends/qt/form_window.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -17,7 +17,7 @@
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/pictures.h"
-#include "platform/qt/qt_util.h"
+#include "backends/qt/qt_util.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

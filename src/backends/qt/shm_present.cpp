@@ -1,4 +1,4 @@
-#include "platform/qt/shm_present.h"
+#include "backends/qt/shm_present.h"
 
 #include <poll.h>
 #include <sys/ipc.h>

@@ -2,7 +2,7 @@
 // long as a window keeps the process alive.
 #include "host/process.h"
 #include "host/saver.h"
-#include "platform/win32/win32_platform.h"
+#include "backends/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ps::win32::Win32Platform platform(instance);

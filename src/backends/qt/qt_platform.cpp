@@ -1,6 +1,6 @@
 // Windowing: system windows as Qt widgets, the running mode's full screen, windows inside
 // foreign hosts (the preview's, XScreenSaver's), timers and presentation.
-#include "platform/qt/qt_platform.h"
+#include "backends/qt/qt_platform.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -14,8 +14,8 @@
 
 #include "host/process.h"
 #include "host/saver.h"
-#include "platform/qt/form_window.h"
-#include "platform/qt/shm_present.h"
+#include "backends/qt/form_window.h"
+#include "backends/qt/shm_present.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_util.h"
+#include "backends/qt/qt_util.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

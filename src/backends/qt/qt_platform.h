@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/qt/launch.h"
-#include "platform/qt/x11.h"
+#include "backends/qt/launch.h"
+#include "backends/qt/x11.h"
 
 class QEventLoop;
 class QScreen;

@@ -9,11 +9,11 @@
 
 #include "host/process.h"
 #include "host/saver.h"
-#include "platform/qt/launch.h"
-#include "platform/qt/qpa.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_util.h"
-#include "platform/qt/x11.h"
+#include "backends/qt/launch.h"
+#include "backends/qt/qpa.h"
+#include "backends/qt/qt_platform.h"
+#include "backends/qt/qt_util.h"
+#include "backends/qt/x11.h"
 
 int main(int argc, char** argv) {
   using namespace ps;

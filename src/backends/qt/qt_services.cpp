@@ -31,8 +31,8 @@
 
 #include "host/process.h"
 #include "host/saver.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_util.h"
+#include "backends/qt/qt_platform.h"
+#include "backends/qt/qt_util.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

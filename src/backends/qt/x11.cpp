@@ -1,4 +1,4 @@
-#include "platform/qt/x11.h"
+#include "backends/qt/x11.h"
 
 #include <xcb/xcb.h>
 

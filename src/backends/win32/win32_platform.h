@@ -16,7 +16,7 @@
 #include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
-#include "platform/win32/win32_util.h"
+#include "backends/win32/win32_util.h"
 
 namespace ps::win32 {
 

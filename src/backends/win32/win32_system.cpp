@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "host/process.h"
-#include "platform/win32/win32_platform.h"
+#include "backends/win32/win32_platform.h"
 // After the system's headers (see win32_util.h).
 #include <shellapi.h>
 #include <shlobj.h>

@@ -1,4 +1,4 @@
-#include "platform/qt/qpa.h"
+#include "backends/qt/qpa.h"
 
 #include <QString>
 #include <QtGlobal>

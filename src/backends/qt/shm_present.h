@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/qt/x11.h"
+#include "backends/qt/x11.h"
 #include "platform/surface.h"
 
 struct xcb_connection_t;
