@@ -25,14 +25,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "dialogs/frmConfig.h"
-#include "host/process.h"
-#include "platform/forms.h"
-#include "platform/pictures.h"
 #include "backends/qt/form_window.h"
 #include "backends/qt/launch.h"
 #include "backends/qt/qpa.h"
 #include "backends/qt/qt_platform.h"
+#include "dialogs/frmConfig.h"
+#include "host/process.h"
+#include "platform/forms.h"
+#include "platform/pictures.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

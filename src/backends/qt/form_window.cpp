@@ -14,10 +14,10 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "backends/qt/qt_util.h"
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/pictures.h"
-#include "backends/qt/qt_util.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "host/process.h"
-#include "host/saver.h"
 #include "backends/qt/launch.h"
 #include "backends/qt/qpa.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_util.h"
 #include "backends/qt/x11.h"
+#include "host/process.h"
+#include "host/saver.h"
 
 int main(int argc, char** argv) {
   using namespace ps;

@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/process.h"
-#include "host/saver.h"
 #include "backends/qt/form_window.h"
 #include "backends/qt/shm_present.h"
+#include "host/process.h"
+#include "host/saver.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

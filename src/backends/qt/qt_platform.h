@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/platform.h"
 #include "backends/qt/launch.h"
 #include "backends/qt/x11.h"
+#include "platform/platform.h"
 
 class QEventLoop;
 class QScreen;

@@ -29,10 +29,10 @@
 #include <iostream>
 #include <unordered_map>
 
-#include "host/process.h"
-#include "host/saver.h"
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_util.h"
+#include "host/process.h"
+#include "host/saver.h"
 #include "platform/surface.h"
 
 namespace ps::qt {

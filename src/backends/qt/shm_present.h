@@ -8,8 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/platform.h"
 #include "backends/qt/x11.h"
+#include "platform/platform.h"
 #include "platform/surface.h"
 
 struct xcb_connection_t;

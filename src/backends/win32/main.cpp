@@ -1,8 +1,8 @@
 // The entry of PetalStream.scr: the platform and the process, Main, then the event loop for as
 // long as a window keeps the process alive.
+#include "backends/win32/win32_platform.h"
 #include "host/process.h"
 #include "host/saver.h"
-#include "backends/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   ps::win32::Win32Platform platform(instance);

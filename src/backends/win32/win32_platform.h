@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "backends/win32/win32_util.h"
 #include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
-#include "backends/win32/win32_util.h"
 
 namespace ps::win32 {
 

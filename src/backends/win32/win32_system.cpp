@@ -1,8 +1,8 @@
 // Resources, the settings store in the registry, the operating system's services and files.
 #include <cstring>
 
-#include "host/process.h"
 #include "backends/win32/win32_platform.h"
+#include "host/process.h"
 // After the system's headers (see win32_util.h).
 #include <shellapi.h>
 #include <shlobj.h>

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "backends/win32/win32_platform.h"
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/pictures.h"
-#include "backends/win32/win32_platform.h"
 // After the system's headers (see win32_util.h).
 #include <commctrl.h>
 #include <mmsystem.h>
