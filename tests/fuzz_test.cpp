@@ -20,6 +20,7 @@
 namespace ps {
 namespace {
 
+using fake::endsProgram;
 using fake::storeKey;
 using fake::World;
 
@@ -203,15 +204,6 @@ std::vector<std::string> reports(const World& w) {
   return r;
 }
 
-bool runProgram(const std::function<void()>& f) {
-  try {
-    Saver::deliver(f);
-  } catch (const ProgramEnd&) {
-    return true;
-  }
-  return false;
-}
-
 // The running mode gave the pointer and both flags back (the pointer may be shown twice over:
 // the ending restores once more as frmMain unloads).
 void expectSystemRestored(const World& w, const std::string& what) {
@@ -245,7 +237,7 @@ TEST(Fuzz, GeneratedCommandLinesAndStoredSettingsFollowTheRules) {
     w.os.cmdLine = c.text;
     Process& p = w.process;
 
-    const bool ended = runProgram([] { Saver::Main(); });
+    const bool ended = endsProgram([] { Saver::Main(); });
     const std::vector<std::string> reported = reports(w);
     const bool mainLoaded = p.forms.isLoaded(p.main());
     const bool configLoaded = p.forms.isLoaded(p.config());
@@ -292,7 +284,7 @@ TEST(Fuzz, GeneratedCommandLinesAndStoredSettingsFollowTheRules) {
       EXPECT_EQ(w.os.count("GetClientRect(" + std::to_string(*c.handle) + ")"), 1) << what;
       EXPECT_EQ(w.os.count("SetParent(" + h + "," + std::to_string(*c.handle) + ")"), 1) << what;
       // The host closes the preview: nothing is left.
-      EXPECT_FALSE(runProgram([&p] { p.forms.unload(p.preview()); })) << what;
+      EXPECT_FALSE(endsProgram([&p] { p.forms.unload(p.preview()); })) << what;
       EXPECT_FALSE(p.forms.anyKeepsProcessAlive()) << what;
       continue;
     }
@@ -304,7 +296,7 @@ TEST(Fuzz, GeneratedCommandLinesAndStoredSettingsFollowTheRules) {
       ASSERT_TRUE(configLoaded) << what;
       EXPECT_EQ(w.os.count("showWindow(frmConfig)"), 1) << what;
       // OK stores what the dialog shows: values it produces, and all of them load again.
-      EXPECT_FALSE(runProgram([&p] { p.config().cmdOK_Click(); })) << what;
+      EXPECT_FALSE(endsProgram([&p] { p.config().cmdOK_Click(); })) << what;
       EXPECT_TRUE(reported.empty()) << what;
       EXPECT_FALSE(p.forms.isLoaded(p.config())) << what;
       World later;
@@ -321,7 +313,7 @@ TEST(Fuzz, GeneratedCommandLinesAndStoredSettingsFollowTheRules) {
         EXPECT_GE(v, lo - 1e-6) << what << " " << k.name << "=" << it->second;
         EXPECT_LE(v, hi + 1e-6) << what << " " << k.name << "=" << it->second;
       }
-      EXPECT_FALSE(runProgram([] { Saver::LoadConfig(); })) << what;
+      EXPECT_FALSE(endsProgram([] { Saver::LoadConfig(); })) << what;
       EXPECT_TRUE(reports(later).empty()) << what;
       continue;
     }
@@ -350,14 +342,14 @@ TEST(Fuzz, GeneratedCommandLinesAndStoredSettingsFollowTheRules) {
       bool stopped = false;
       for (int tick = 0; tick < 3 && !stopped; ++tick) {
         w.os.ticks += 250;
-        stopped = runProgram([&p] { p.main().timerExpired(); });
+        stopped = endsProgram([&p] { p.main().timerExpired(); });
       }
       if (dialogs) {
         EXPECT_FALSE(stopped) << what;
       }
       for (const std::string& r : reports(w)) EXPECT_TRUE(runningReports.count(r)) << what << r;
       if (!stopped) {
-        EXPECT_TRUE(runProgram([&p] { p.main().Form_KeyDown(32, 0); })) << what;
+        EXPECT_TRUE(endsProgram([&p] { p.main().Form_KeyDown(32, 0); })) << what;
       }
       expectSystemRestored(w, what);
       continue;

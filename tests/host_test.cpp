@@ -16,6 +16,7 @@
 namespace ps {
 namespace {
 
+using fake::endsProgram;
 using fake::storeKey;
 using fake::World;
 using Calls = std::vector<std::string>;
@@ -25,15 +26,6 @@ bool start(World& w, const std::string& commandLine) {
   w.os.cmdLine = commandLine;
   try {
     Saver::deliver([] { Saver::Main(); });
-  } catch (const ProgramEnd&) {
-    return true;
-  }
-  return false;
-}
-
-bool endsProgram(const std::function<void()>& f) {
-  try {
-    Saver::deliver(f);
   } catch (const ProgramEnd&) {
     return true;
   }

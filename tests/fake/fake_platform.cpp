@@ -260,4 +260,13 @@ GermanLocale::~GermanLocale() {
   std::setlocale(LC_ALL, previous_.c_str());
 }
 
+bool endsProgram(const std::function<void()>& f) {
+  try {
+    Saver::deliver(f);
+  } catch (const ProgramEnd&) {
+    return true;
+  }
+  return false;
+}
+
 }  // namespace ps::fake

@@ -133,6 +133,9 @@ struct World {
 
 std::string storeKey(const std::string& key);  // "PetalStream/Settings/<key>"
 
+// Runs f as the backends deliver an event; true when it ended the program.
+bool endsProgram(const std::function<void()>& f);
+
 // The failure number a call raises, 0 when it passes.
 inline i32 failureOf(const std::function<void()>& f) {
   try {
