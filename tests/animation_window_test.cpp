@@ -86,6 +86,21 @@ TEST(LayoutPass, ANewSizeRebuildsTheWholeSceneAtThatSize) {
 
 // --- Backgrounds -------------------------------------------------------------------------------
 
+TEST(Background, TheTileWidthAndTheAddressKeepTheirPixelsAtEveryResolution) {
+  // 96, 120, 144, 168 and 192 dots per inch: twips per pixel whole or not, the strips stay 88
+  // pixels wide and the address keeps its place in the corner.
+  for (float dpi : {96.0f, 120.0f, 144.0f, 168.0f, 192.0f}) {
+    Meadow m(1024, 300, 1);
+    m.w.os.tpp = 1440.0f / dpi;
+    m.start();
+    frmMain& f = m.main();
+    EXPECT_EQ(f.TileWidth, 88) << dpi;
+    const float tpp = m.w.os.tpp;
+    EXPECT_FLOAT_EQ((f.lblURL.left() + f.lblURL.width()) / tpp, 1024 - 3) << dpi;
+    EXPECT_FLOAT_EQ((f.lblURL.top() + f.lblURL.height()) / tpp, 300) << dpi;
+  }
+}
+
 TEST(Background, StripsAreTiledEightyEightPixelsWideAcrossTheWidth) {
   for (i16 strip : {1, 2}) {
     Meadow m(1024, 300, strip);

@@ -408,6 +408,30 @@ TEST(InfoDialog, LoadFillsTheLabelsAndCentresOnTheScreen) {
   }
 }
 
+TEST(Dialogs, AreCentredWhereAPixelIsNoWholeNumberOfTwips) {
+  // 192 and 168 dots per inch: the backend places windows at twips * dpi / 1440, so the
+  // centring must go through the same fraction (a whole 8 put them 53 pixels off at 192).
+  for (float dpi : {192.0f, 168.0f, 120.0f}) {
+    World w;
+    w.os.screen = SizeF{1600, 1200};
+    w.os.tpp = 1440.0f / dpi;
+    frmConfig& config = w.process.config();
+    w.process.forms.load(config);  // never placed: opened in the middle
+    w.process.forms.load(w.process.info());
+    ErrPtnr& report = w.process.errPtnr();
+    report.OnError("Saver", "Main", Failure(6, "Overflow", 1));
+    for (const Form* f :
+         {static_cast<const Form*>(&config), static_cast<const Form*>(&w.process.info()),
+          static_cast<const Form*>(&report)}) {
+      // The window's middle on the screen, in the backend's pixels.
+      const float x = (f->left() + f->width() / 2) * dpi / 1440;
+      const float y = (f->top() + f->height() / 2) * dpi / 1440;
+      EXPECT_NEAR(x, 800, 1) << f->name() << " at " << dpi;
+      EXPECT_NEAR(y, 600, 1) << f->name() << " at " << dpi;
+    }
+  }
+}
+
 TEST(InfoDialog, EveryTextLiesAboveThePicturesItOverlaps) {
   // Windows draws the windowless controls in this order, later ones on top: the small
   // picture drawn last hid the address's last character.

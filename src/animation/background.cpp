@@ -1,5 +1,7 @@
 // The background under the meadow: black, the blue or green strips, or the desktop as it was,
 // and the band of grass along the bottom.
+#include <algorithm>
+
 #include "animation/frmMain.h"
 #include "errors/guard.h"
 #include "host/process.h"
@@ -26,10 +28,12 @@ void frmMain::CaptureDesktop(Guard& layout) {
 
 namespace {
 // The strip's width in hundredths of a millimetre (through the screen's resolution), divided
-// by the twips per pixel: 88 for the 50-pixel strips at the usual resolutions.
-i16 tileWidthOf(const Image& strip, int twipsPerPixel) {
-  i32 himetric = roundI32(static_cast<double>(strip.width) * 2540.0 * twipsPerPixel / 1440.0);
-  return toI16(div32(himetric, twipsPerPixel));
+// by the twips per pixel rounded to a whole number: 88 for the 50-pixel strips at the usual
+// resolutions, and at 192 dots per inch (7.5 taken as 8) too.
+i16 tileWidthOf(const Image& strip, float twipsPerPixel) {
+  const i32 whole = std::max(1, roundI32(twipsPerPixel));
+  i32 himetric = roundI32(static_cast<double>(strip.width) * 2540.0 * whole / 1440.0);
+  return toI16(div32(himetric, whole));
 }
 }  // namespace
 

@@ -29,7 +29,7 @@ frmMain::frmMain()
   lblURL.setFont(font());
   lblURL.setForeColor(0xFFFFFF);
   lblURL.setCaption(PETALSTREAM_HOMEPAGE);
-  auto tpp = static_cast<float>(os.twipsPerPixel());
+  float tpp = os.twipsPerPixel();
   lblURL.move(0, 0, static_cast<float>(os.textWidth(font(), lblURL.caption())) * tpp,
               static_cast<float>(os.textHeight(font(), lblURL.caption())) * tpp);
   addControl(tmrAnimation);
@@ -87,7 +87,7 @@ void frmMain::Form_Resize() {
   g([this] { compositor.bufferFromWindow(); });
   g([this, &os] {
     SizeF c = os.clientSize(*this);
-    auto tpp = static_cast<float>(os.twipsPerPixel());
+    float tpp = os.twipsPerPixel();
     float w = lblURL.width() / tpp, h = lblURL.height() / tpp;
     lblURL.move((c.width - w - 3) * tpp, (c.height - h) * tpp, lblURL.width(), lblURL.height());
   });

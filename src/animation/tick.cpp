@@ -46,8 +46,8 @@ void frmMain::tmrAnimation_Timer() {
       print(text_, false);
     });
   }
-  g([this, &os] { CurrentX = lblURL.left() / static_cast<float>(os.twipsPerPixel()); });
-  g([this, &os] { CurrentY = lblURL.top() / static_cast<float>(os.twipsPerPixel()) - 1; });
+  g([this, &os] { CurrentX = lblURL.left() / os.twipsPerPixel(); });
+  g([this, &os] { CurrentY = lblURL.top() / os.twipsPerPixel() - 1; });
   g([this] { print(PETALSTREAM_HOMEPAGE, true); });
   g([this] { compositor.showFrame(); });
   g([this, &os] { os.present(*this, compositor.window(), compositor.shown()); });

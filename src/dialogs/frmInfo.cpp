@@ -115,7 +115,7 @@ void frmInfo::Form_Load() {
   g([&] {
     Platform& os = platform();
     SizeF screen = os.screenSize();
-    float tpp = static_cast<float>(os.twipsPerPixel());
+    float tpp = os.twipsPerPixel();
     i32 dx = roundI32(static_cast<double>(screen.width) * tpp - width());
     i32 dy = roundI32(static_cast<double>(screen.height) * tpp - height());
     move(static_cast<float>(dx / 2), static_cast<float>(dy / 2), width(), height());

@@ -114,7 +114,7 @@ void ErrPtnr::arrange() {
   cmdContinue(3).setVisible(true);
   float w = kBorderWidth + framFehler.width();
   float h = kBorderHeight + total;
-  float tpp = static_cast<float>(os.twipsPerPixel());
+  float tpp = os.twipsPerPixel();
   SizeF screen = os.screenSize();
   move((screen.width * tpp - w) / 2, (screen.height * tpp - h) / 2, w, h);
 }

@@ -50,7 +50,7 @@ void Forms::load(Form& form) {
   if (!form.borderless() && form.left() == 0 && form.top() == 0) {
     // A bordered window that was never placed opens in the middle of the screen.
     const SizeF screen = windowing_.screenSize();
-    const auto tpp = static_cast<float>(windowing_.twipsPerPixel());
+    const float tpp = windowing_.twipsPerPixel();
     form.move(std::round((screen.width * tpp - form.width()) / 2),
               std::round((screen.height * tpp - form.height()) / 2), form.width(), form.height());
   }

@@ -17,8 +17,7 @@ void NullPlatform::resize(Form& form, float w, float h) {
 }
 
 Hwnd NullPlatform::createWindow(Form& form) {
-  clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
-                         form.clientHeightTwips() / static_cast<float>(tpp)};
+  clients[&form] = SizeF{form.clientWidthTwips() / tpp, form.clientHeightTwips() / tpp};
   windows[nextHandle_] = &form;
   return nextHandle_++;
 }

@@ -20,7 +20,7 @@ class NullPlatform : public Platform {
 
   SizeF screen{800, 600};           // the primary monitor, at 0, 0
   std::vector<Rect> otherMonitors;  // beyond the primary one
-  int tpp = 15;
+  float tpp = 15;
   u32 ticks = 100000000;  // milliseconds since the system started (about 28 hours)
   LocalTime clock{2001, 4, 24, 13, 5, 9, 0};
   std::map<Hwnd, Form*> windows;  // the windows created and not destroyed
@@ -41,7 +41,7 @@ class NullPlatform : public Platform {
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override { return screen; }
   std::vector<Rect> monitors() override;
-  int twipsPerPixel() override { return tpp; }
+  float twipsPerPixel() override { return tpp; }
   void setTimer(Form&, i32, bool) override {}
   using Windowing::present;
   void present(Form&, const Surface&, std::span<const Rect>) override {}

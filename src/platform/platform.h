@@ -91,7 +91,9 @@ class Windowing {
   virtual SizeF screenSize() = 0;                  // pixels
   // The monitors' places on the desktop in pixels, the primary one first; at least one.
   virtual std::vector<Rect> monitors() = 0;
-  virtual int twipsPerPixel() = 0;  // 15 at 96 dots per inch
+  // 1440 / dots per inch: 15 at 96, 7.5 at 192. Not whole at every resolution, so that
+  // positions converted through it land where the backend's pixels put them.
+  virtual float twipsPerPixel() = 0;
   // A millisecond timer per window: the backend calls Form::timerExpired while enabled.
   virtual void setTimer(Form& form, i32 intervalMs, bool enabled) = 0;
   // Shows the window surface; only the rectangles in `dirty` (which may overlap) changed since

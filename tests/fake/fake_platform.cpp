@@ -67,8 +67,7 @@ void FakePlatform::maximizeWindow(Form& form) {
 }
 
 void FakePlatform::formChanged(Form& form) {
-  clients[&form] = SizeF{form.clientWidthTwips() / static_cast<float>(tpp),
-                         form.clientHeightTwips() / static_cast<float>(tpp)};
+  clients[&form] = SizeF{form.clientWidthTwips() / tpp, form.clientHeightTwips() / tpp};
 }
 
 void FakePlatform::resize(Form& form, float w, float h) {

@@ -528,8 +528,7 @@ TEST(Windows, ControlsBecomeWidgetsAtTheirPlacesInTabOrder) {
   w.process.forms.show(f);
   FormWindow* win = w.os.windowOf(f);
   ASSERT_NE(win, nullptr);
-  const int tpp = w.os.twipsPerPixel();
-  EXPECT_EQ(tpp, 15);  // 96 dots per inch
+  EXPECT_EQ(w.os.twipsPerPixel(), 15.0f);  // 96 dots per inch
   EXPECT_EQ(win->size(), QSize(200, 150));
   EXPECT_EQ(win->windowTitle(), "Test");
 

@@ -118,7 +118,7 @@ Qt::Alignment alignmentOf(int a) {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form, int twipsPerPixel) : form_(&form), tpp_(twipsPerPixel) {
+FormWindow::FormWindow(Form& form, float twipsPerPixel) : form_(&form), tpp_(twipsPerPixel) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   QPalette pal = palette();
@@ -137,7 +137,7 @@ FormWindow::FormWindow(Form& form, int twipsPerPixel) : form_(&form), tpp_(twips
 }
 
 int FormWindow::px(float twips) const {
-  return static_cast<int>(std::lround(twips / static_cast<float>(tpp_)));
+  return static_cast<int>(std::lround(twips / tpp_));
 }
 
 QWidget* FormWindow::widgetOf(const Control& c) const {

@@ -15,7 +15,7 @@ namespace ps::qt {
 class FormWindow : public QWidget {
  public:
   // `twipsPerPixel` converts the design's twips into pixels.
-  FormWindow(Form& form, int twipsPerPixel);
+  FormWindow(Form& form, float twipsPerPixel);
 
   Form& form() const { return *form_; }
   // Whether the user's mouse and keys reach the window's events (not inside a foreign host).
@@ -56,7 +56,7 @@ class FormWindow : public QWidget {
   int px(float twips) const;
 
   Form* form_;
-  int tpp_;
+  float tpp_;
   const Surface* surface_ = nullptr;
   Presenter direct_;
   bool takesInput_ = true;

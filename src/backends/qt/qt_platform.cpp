@@ -124,7 +124,7 @@ void QtPlatform::formChanged(Form& form) {
   FormWindow* fw = w->widget.get();
   fw->setWindowTitle(QString::fromStdString(form.caption()));
   if (w->fullScreen || w->hackWindow || w->foreign) return;  // sized by the screen or host
-  const float tpp = static_cast<float>(twipsPerPixel());
+  const float tpp = twipsPerPixel();
   QSize client(static_cast<int>(std::lround(form.clientWidthTwips() / tpp)),
                static_cast<int>(std::lround(form.clientHeightTwips() / tpp)));
   client = client.expandedTo(QSize(1, 1));
@@ -340,10 +340,10 @@ SizeF QtPlatform::screenSize() {
   return SizeF{static_cast<float>(s.width()), static_cast<float>(s.height())};
 }
 
-int QtPlatform::twipsPerPixel() {
+float QtPlatform::twipsPerPixel() {
   double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInch();
   if (!(dpi > 0)) return 15;
-  return std::max(1, static_cast<int>(std::lround(1440.0 / dpi)));
+  return static_cast<float>(1440.0 / dpi);
 }
 
 void QtPlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {

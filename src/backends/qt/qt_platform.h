@@ -55,7 +55,7 @@ class QtPlatform : public Platform {
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override;
   std::vector<Rect> monitors() override;
-  int twipsPerPixel() override;
+  float twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
   void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;

@@ -40,7 +40,7 @@ class Win32Platform final : public Platform {
   SizeF clientSize(const Form& form) override;
   SizeF screenSize() override;
   std::vector<Rect> monitors() override;
-  int twipsPerPixel() override;
+  float twipsPerPixel() override;
   void setTimer(Form& form, i32 intervalMs, bool enabled) override;
   using Windowing::present;
   void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;

@@ -197,8 +197,8 @@ int Win32Platform::dpi() {
   return dpi_;
 }
 
-int Win32Platform::twipsPerPixel() {
-  return std::max(1, static_cast<int>(std::lround(1440.0 / dpi())));
+float Win32Platform::twipsPerPixel() {
+  return 1440.0f / static_cast<float>(dpi());
 }
 
 int Win32Platform::pixels(double twips) {
