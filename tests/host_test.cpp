@@ -24,12 +24,7 @@ using Calls = std::vector<std::string>;
 // Runs the program's entry as the system starts it; true when the program ended.
 bool start(World& w, const std::string& commandLine) {
   w.os.cmdLine = commandLine;
-  try {
-    Saver::deliver([] { Saver::Main(); });
-  } catch (const ProgramEnd&) {
-    return true;
-  }
-  return false;
+  return endsProgram([] { Saver::Main(); });
 }
 
 const Calls kSystemCalls = {};
