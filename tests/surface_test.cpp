@@ -273,3 +273,47 @@ TEST(TileRegion, GivesFewRectanglesThatCoverEveryChangeAndNothingTwice) {
 
 }  // namespace
 }  // namespace ps
+
+namespace ps {
+namespace {
+
+TEST(Coalesce, JoinsNearbyRectanglesWithinTheSlackAndKeepsEveryPixelCovered) {
+  const std::vector<Rect> in{
+      Rect{10, 10, 30, 30},    // 400 pixels
+      Rect{32, 10, 52, 30},    // beside it: the box spans 40 more
+      Rect{500, 10, 520, 30},  // far away
+      Rect{15, 15, 25, 25},    // inside the first
+      Rect{40, 40, 40, 60},    // empty
+      Rect{505, 25, 530, 60},  // below the far one: their box holds 225 pixels more than the two
+  };
+  std::vector<Rect> out;
+  coalesce(in, 100, out);
+  std::sort(out.begin(), out.end(), [](const Rect& a, const Rect& b) { return a.left < b.left; });
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[0], (Rect{10, 10, 52, 30}));
+  EXPECT_EQ(out[1], (Rect{500, 10, 520, 30}));
+  EXPECT_EQ(out[2], (Rect{505, 25, 530, 60}));
+  coalesce(in, 1000, out);
+  std::sort(out.begin(), out.end(), [](const Rect& a, const Rect& b) { return a.left < b.left; });
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[1], (Rect{500, 10, 530, 60}));
+  // No slack: only rectangles that lie inside another, or add nothing to it, are joined.
+  coalesce(in, 0, out);
+  EXPECT_EQ(out.size(), 4u);
+  // A large, scattered set: fewer rectangles, and still every pixel of the input.
+  std::vector<Rect> many;
+  for (int k = 0; k < 300; ++k) {
+    const int x = (k % 20) * 20, y = (k / 20) * 20;
+    many.push_back(Rect{x, y, x + 8 + k % 5, y + 8 + k % 7});
+  }
+  coalesce(many, 100, out);
+  EXPECT_LT(out.size(), many.size());
+  Surface cover(420, 320, 0);
+  for (const Rect& r : out) cover.fillRect(r, 1);
+  for (const Rect& r : many)
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) ASSERT_EQ(cover.at(x, y), 1u);
+}
+
+}  // namespace
+}  // namespace ps
