@@ -164,40 +164,6 @@ std::span<const Rect> TileRegion::rects() {
   return out_;
 }
 
-namespace {
-std::int64_t pixels(const Rect& r) {
-  return r.empty() ? 0 : static_cast<std::int64_t>(r.width()) * r.height();
-}
-}  // namespace
-
-void coalesce(std::span<const Rect> in, std::int64_t slack, std::vector<Rect>& out) {
-  out.clear();
-  for (const Rect& r : in) {
-    if (!r.empty()) out.push_back(r);
-  }
-  // Passes again after a join, as a joined box may now take in a third. A frame changes a few
-  // dozen rectangles; for many more, each is tried against a bounded number of others and the
-  // passes are bounded, so the cost stays linear.
-  constexpr std::size_t kReach = 64;
-  bool joined = true;
-  for (int pass = 0; joined && pass < 8; ++pass) {
-    joined = false;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-      for (std::size_t j = i + 1; j < out.size() && j <= i + kReach;) {
-        const Rect u = unite(out[i], out[j]);
-        if (pixels(u) - pixels(out[i]) - pixels(out[j]) > slack) {
-          ++j;
-          continue;
-        }
-        out[i] = u;
-        out[j] = out.back();
-        out.pop_back();
-        joined = true;
-      }
-    }
-  }
-}
-
 // ---------------------------------------------------------------------------------------------
 // DirtyRegion
 

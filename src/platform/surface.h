@@ -64,12 +64,6 @@ class TileRegion {
   bool any_ = false;
 };
 
-// Fewer, larger rectangles for a display server that pays for each request: two are joined into
-// the box that spans them while that box holds at most `slack` pixels more than the two (counted
-// as if they did not overlap). Every pixel of the input stays covered; the result goes into `out`
-// (which keeps its capacity: no allocation once it has held as many).
-void coalesce(std::span<const Rect> in, std::int64_t slack, std::vector<Rect>& out);
-
 // Memory for pixels other than the heap: memory a platform can show without copying it first
 // (shared with the display server).
 class PixelMemory {

@@ -18,10 +18,6 @@ namespace ps::qt {
 
 namespace {
 
-// Pixels a put may carry beyond the changed ones to save a request: what the server takes to
-// copy them is about what it takes to carry out one request.
-constexpr std::int64_t kJoinSlack = 1024;
-
 // A reply freed with free(), as xcb hands them out.
 template <class T>
 struct Reply {
@@ -213,9 +209,6 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects, 
   const int w = surface.width(), h = surface.height();
   if (w > 0xFFFF || h > 0xFFFF) return false;  // beyond what a request can address
   if (!(scale > 0)) scale = 1;
-  // The server spends more on a request than on a thousand pixels: nearby rectangles go as one.
-  coalesce(rects, kJoinSlack, joined_);
-  rects = joined_;
   if (scale != 1) return presentScaled(surface, rects, scale);
   const Rect whole = surface.bounds();
   // After frames at another scale every pixel of the window shows that scale: put them all.

@@ -69,8 +69,7 @@ class ShmPresenter : public PixelMemory {
   // The source column and row of each device pixel of the copy at the present scale.
   std::vector<int> columns_, rows_;
   double scale_ = 1;
-  bool pending_ = false;      // a put's completion is awaited
-  std::vector<Rect> joined_;  // a frame's rectangles, joined into fewer requests
+  bool pending_ = false;  // a put's completion is awaited
   std::vector<Segment> given_;
   unsigned presents_ = 0;
 };
