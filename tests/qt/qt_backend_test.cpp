@@ -426,6 +426,26 @@ TEST(Drawing, TextAtTheEdgesIsClipped) {
     for (int x = 0; x < 40; ++x) EXPECT_EQ(s.at(x, y) >> 24, 0u);
 }
 
+TEST(Drawing, TextCutByAnEdgeKeepsThePixelsItWouldHaveThere) {
+  World w;
+  Font f{"Comic Sans MS", 9.75, 700, false, false, false, 0};
+  auto ground = [](int x, int y) { return static_cast<u32>((x * 37 + y * 91) & 0xFFFFFF); };
+  Surface whole(300, 60, 0), cut(300, 60, 0);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 300; ++x) {
+      whole.set(x, y, ground(x, y));
+      cut.set(x, y, ground(x + 25, y + 11));
+    }
+  const std::string text = "7 Dec 2026   18:48:30";
+  w.os.drawText(whole, f, 20, 20, text, 0xFFFFFF);
+  // The same text 25 pixels further left and 11 higher, over the same ground: the left edge
+  // and the top cut through its glyphs.
+  w.os.drawText(cut, f, -5, 9, text, 0xFFFFFF);
+  for (int y = 0; y + 11 < 60; ++y)
+    for (int x = 0; x + 25 < 300; ++x)
+      ASSERT_EQ(cut.at(x, y), whole.at(x + 25, y + 11)) << x << "," << y;
+}
+
 TEST(Resources, PicturesByNumberAndAFailureForOthers) {
   World w;
   Image sprite = loadPicture(w.os, ResourceKind::Icon, 101);

@@ -28,6 +28,8 @@
 #include <filesystem>
 #include <iostream>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "backends/qt/qt_platform.h"
 #include "backends/qt/qt_util.h"
@@ -68,6 +70,9 @@ struct RenderedText {
   QImage picture;  // premultiplied ARGB, the text in its colour on transparency
   QPoint offset;   // of the picture's top-left corner from the text's top-left corner
   int advance = 0;
+  // Per row of the picture, the columns from the first to past the last with ink: glyphs cover
+  // little of their box, and a transparent pixel leaves the target as it is.
+  std::vector<std::pair<int, int>> inked;
 };
 
 const RenderedText& rendered(const Font& font, std::string_view text, u32 rgb) {
@@ -96,6 +101,14 @@ const RenderedText& rendered(const Font& font, std::string_view text, u32 rgb) {
     p.setFont(fc.qfont);
     p.setPen(toQColor(rgb));
     p.drawText(-ink.left(), -ink.top() + fm.ascent(), s);
+  }
+  r.inked.assign(static_cast<std::size_t>(r.picture.height()), {0, 0});
+  for (int y = 0; y < r.picture.height(); ++y) {
+    const auto* row = reinterpret_cast<const u32*>(r.picture.constScanLine(y));
+    int first = 0, last = r.picture.width();
+    while (first < last && (row[first] >> 24) == 0) ++first;
+    while (last > first && (row[last - 1] >> 24) == 0) --last;
+    r.inked[static_cast<std::size_t>(y)] = {first, last};
   }
   return cache.emplace(std::move(key), std::move(r)).first->second;
 }
@@ -131,8 +144,10 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
   const int top = std::max(0, y0), bottom = std::min(target.height(), y0 + r.picture.height());
   for (int yy = top; yy < bottom; ++yy) {
     const auto* src = reinterpret_cast<const u32*>(r.picture.constScanLine(yy - y0));
+    const auto [first, last] = r.inked[static_cast<std::size_t>(yy - y0)];
     u32* row = target.row(yy);
-    for (int xx = left; xx < right; ++xx) row[xx] = blend(src[xx - x0], row[xx]);
+    for (int xx = std::max(left, x0 + first); xx < std::min(right, x0 + last); ++xx)
+      row[xx] = blend(src[xx - x0], row[xx]);
   }
 }
 
