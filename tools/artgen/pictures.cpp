@@ -22,8 +22,8 @@ std::uint8_t dither(int x, int y, double f, std::uint8_t lo, std::uint8_t hi) {
   return f * 64 > kBayer8[y & 7][x & 7] + 0.5 ? hi : lo;
 }
 
-StripDesign makeSpec(std::initializer_list<std::uint32_t> colours,
-                     std::initializer_list<std::vector<std::pair<int, int>>> rows) {
+StripDesign makeStripDesign(std::initializer_list<std::uint32_t> colours,
+                            std::initializer_list<std::vector<std::pair<int, int>>> rows) {
   StripDesign s;
   std::size_t i = 0;
   for (std::uint32_t c : colours) s.shades[i++] = Rgb::of(c);
@@ -35,48 +35,48 @@ StripDesign makeSpec(std::initializer_list<std::uint32_t> colours,
 }  // namespace
 
 const StripDesign& blueStrip() {
-  static const StripDesign design =
-      makeSpec({0x040507, 0x0D121A, 0x151E2C, 0x1C283A, 0x233249, 0x2B3E5A, 0x334A6C, 0x3A547B,
-                0x415E8A, 0x496A9B, 0x5276AD, 0x5880BB, 0x5F8ACA, 0x6896DC, 0x70A2ED, 0x77ACFC},
-               {{{456, 479}},
-                {{421, 428}, {430, 430}},
-                {{389, 394}},
-                {{363, 367}},
-                {{336, 340}},
-                {{301, 301}, {304, 309}},
-                {{272, 277}},
-                {{246, 250}},
-                {{219, 223}},
-                {{184, 184}, {188, 192}},
-                {{155, 159}, {161, 161}},
-                {{129, 132}},
-                {{102, 106}},
-                {{69, 74}},
-                {{37, 42}},
-                {{0, 17}}});
+  static const StripDesign design = makeStripDesign(
+      {0x040507, 0x0D121A, 0x151E2C, 0x1C283A, 0x233249, 0x2B3E5A, 0x334A6C, 0x3A547B, 0x415E8A,
+       0x496A9B, 0x5276AD, 0x5880BB, 0x5F8ACA, 0x6896DC, 0x70A2ED, 0x77ACFC},
+      {{{456, 479}},
+       {{421, 428}, {430, 430}},
+       {{389, 394}},
+       {{363, 367}},
+       {{336, 340}},
+       {{301, 301}, {304, 309}},
+       {{272, 277}},
+       {{246, 250}},
+       {{219, 223}},
+       {{184, 184}, {188, 192}},
+       {{155, 159}, {161, 161}},
+       {{129, 132}},
+       {{102, 106}},
+       {{69, 74}},
+       {{37, 42}},
+       {{0, 17}}});
   return design;
 }
 
 const StripDesign& greenStrip() {
-  static const StripDesign design =
-      makeSpec({0x030402, 0x0F1602, 0x172202, 0x1F2E02, 0x273A02, 0x2F4602, 0x375202, 0x3F5E02,
-                0x476A02, 0x4F7602, 0x578202, 0x5F8E02, 0x679A02, 0x6FA602, 0x77B202, 0x80BF02},
-               {{{0, 75}, {77, 77}},
-                {{107, 112}},
-                {{133, 136}},
-                {{158, 161}},
-                {{181, 181}, {183, 186}},
-                {{208, 212}},
-                {{233, 237}},
-                {{258, 262}},
-                {{283, 287}},
-                {{308, 312}},
-                {{333, 337}},
-                {{359, 362}},
-                {{384, 388}},
-                {{409, 413}},
-                {{434, 438}},
-                {{461, 479}}});
+  static const StripDesign design = makeStripDesign(
+      {0x030402, 0x0F1602, 0x172202, 0x1F2E02, 0x273A02, 0x2F4602, 0x375202, 0x3F5E02, 0x476A02,
+       0x4F7602, 0x578202, 0x5F8E02, 0x679A02, 0x6FA602, 0x77B202, 0x80BF02},
+      {{{0, 75}, {77, 77}},
+       {{107, 112}},
+       {{133, 136}},
+       {{158, 161}},
+       {{181, 181}, {183, 186}},
+       {{208, 212}},
+       {{233, 237}},
+       {{258, 262}},
+       {{283, 287}},
+       {{308, 312}},
+       {{333, 337}},
+       {{359, 362}},
+       {{384, 388}},
+       {{409, 413}},
+       {{434, 438}},
+       {{461, 479}}});
   return design;
 }
 
