@@ -37,9 +37,9 @@ struct Pictures {
   // Odd sizes come scaled on drawing, as sprites outside the bank's sizes do.
   SpriteBank::Sprite at(int n, int size) const {
     if (size % 2 == 0 && size >= 16 && size <= 34) {
-      return SpriteBank::Sprite{&scaled[static_cast<size_t>(n * 10 + (size - 16) / 2)], nullptr};
+      return SpriteBank::Sprite{&scaled[static_cast<size_t>(n * 10 + (size - 16) / 2)]};
     }
-    return SpriteBank::Sprite{nullptr, &images[static_cast<size_t>(n)]};
+    return SpriteBank::Sprite{&images[static_cast<size_t>(n)]};
   }
 };
 
@@ -161,7 +161,7 @@ TEST(Compositor, HeldPlantingsReachTheBackgroundOnlyOnceTheFrameIsShown) {
   d.scene(c, 64, 64);
   const u32 under = c.background().at(20, 20), under41 = c.background().at(41, 41);
   const Image& img = pictures.images[0];
-  const SpriteBank::Sprite s{nullptr, &img};
+  const SpriteBank::Sprite s{&img};
   c.beginFrame();
   c.holdDraws(true);
   c.drawSprite(c.background(), 0, s, 10, 10, 32, 32);

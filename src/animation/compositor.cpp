@@ -32,7 +32,7 @@ void SpriteLayer::add(int key, const SpriteBank::Sprite& s, int x, int y, int w,
   // A sprite scaled ahead knows where its opaque pixels are; a picture scaled on drawing may
   // touch its whole square.
   Rect o{0, 0, std::max(w, 0), std::max(h, 0)};
-  if (s.scaled) o = s.scaled->opaqueBounds();
+  if (s.scaled) o = s.opaque;
   if (!now_.empty() && now_.back().key >= key) nowOrdered_ = false;
   now_.push_back(Draw{key, s, x, y, w, h,
                       Rect{clampedSum(x, o.left), clampedSum(y, o.top), clampedSum(x, o.right),
@@ -190,6 +190,10 @@ void Compositor::composeFrame() {
   bgChanged_.clear();
   for (PrintedText& t : texts_) t.takenOff = false;
   takeOffTexts(restore_);
+  for (const Rect& r : restore_.rects()) {
+    background_.prefetch(r);
+    window_.prefetch(r);
+  }
   restore(restore_);
   growing_.draw(window_, restore_.rects());
   growing_.commit();

@@ -1,5 +1,6 @@
 #include "animation/frmMain.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "errors/guard.h"
@@ -60,7 +61,10 @@ void frmMain::Form_Resize() {
   Settings& s = P().settings;
   // Whatever this pass leaves, the next frame copies whole surfaces.
   compositor.newScene();
-  if (!sprites_.prepared()) sprites_.prepare();
+  if (!sprites_.prepared()) {
+    sprites_.prepare();
+    found_.fill(Found{});  // what was found before is drawn from the pictures themselves
+  }
 
   Guard g("frmMain", "Form_Resize");
   g([this] { setAnimationTimer(false); });
@@ -146,7 +150,13 @@ void frmMain::Form_Terminate() {
 
 void frmMain::drawSprite(Surface& target, int n, float x, float y, int w, int h) {
   // Found first, so that a missing sprite fails where it is drawn, held back or not.
-  compositor.drawSprite(target, slot_, sprites_.find(n, w, h), roundI32(x), roundI32(y), w, h);
+  Found& f = found_[static_cast<std::size_t>(std::clamp(slot_, 0, kSlots - 1))];
+  if (f.n != n || f.w != w || f.h != h) {
+    f = Found{};  // a failing find leaves nothing half-remembered
+    f.sprite = sprites_.find(n, w, h);
+    f.n = n, f.w = w, f.h = h;
+  }
+  compositor.drawSprite(target, slot_, f.sprite, roundI32(x), roundI32(y), w, h);
 }
 
 std::size_t frmMain::bytesHeld() const {

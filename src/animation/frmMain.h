@@ -110,7 +110,14 @@ class frmMain : public Form {
   SpriteBank sprites_;
   Surface tile_;  // one strip tile, scaled once per painting
 
-  int slot_ = 0;      // the slot whose step is drawing
+  int slot_ = 0;  // the slot whose step is drawing
+  // The sprite each slot found last: a growing flower draws the same picture at the same size
+  // for many ticks in a row, and finding it again would reach into the bank's tables each time.
+  struct Found {
+    int n = 0, w = -1, h = -1;
+    SpriteBank::Sprite sprite;
+  };
+  std::array<Found, kSlots> found_{};
   std::string text_;  // the text being printed, kept to spare allocations
 };
 

@@ -14,10 +14,11 @@ ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
   // The same source pixel for each target pixel as Surface::drawImage picks.
   std::vector<int> column(static_cast<size_t>(w));
   for (int c = 0; c < w; ++c) column[static_cast<size_t>(c)] = nearestSource(c, img.width, w);
-  rowStart_.reserve(static_cast<size_t>(h) + 1);
-  pixels_.reserve(static_cast<size_t>(w) * static_cast<size_t>(h));
+  std::vector<std::uint32_t> rowStart, runs, pixels;
+  rowStart.reserve(static_cast<size_t>(h) + 1);
+  pixels.reserve(static_cast<size_t>(w) * static_cast<size_t>(h));
   for (int r = 0; r < h; ++r) {
-    rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
+    rowStart.push_back(static_cast<std::uint32_t>(runs.size() / 2));
     const int syi = nearestSource(r, img.height, h);
     const u32* in = img.pixels.data() + static_cast<size_t>(syi) * img.width;
     const std::uint8_t* m =
@@ -28,31 +29,45 @@ ScaledSprite::ScaledSprite(const Image& img, int w, int h) {
         ++c;
         continue;
       }
-      Run run{static_cast<std::int16_t>(c), 0, static_cast<std::uint32_t>(pixels_.size())};
-      for (; c < w && opaque(c); ++c) pixels_.push_back(in[column[static_cast<size_t>(c)]]);
-      run.len = static_cast<std::int16_t>(c - run.x);
-      runs_.push_back(run);
-      opaque_ = unite(opaque_, Rect{run.x, r, c, r + 1});
+      const int from = c;
+      const auto offset = static_cast<std::uint32_t>(pixels.size());
+      for (; c < w && opaque(c); ++c) pixels.push_back(in[column[static_cast<size_t>(c)]]);
+      runs.push_back(static_cast<std::uint32_t>(from) | static_cast<std::uint32_t>(c - from) << 16);
+      runs.push_back(offset);
+      opaque_ = unite(opaque_, Rect{from, r, c, r + 1});
     }
   }
-  rowStart_.push_back(static_cast<std::uint32_t>(runs_.size()));
-  pixels_.shrink_to_fit();
+  rowStart.push_back(static_cast<std::uint32_t>(runs.size() / 2));
+  runCount_ = static_cast<std::uint32_t>(runs.size() / 2);
+  data_.reserve(rowStart.size() + runs.size() + pixels.size());
+  data_.insert(data_.end(), rowStart.begin(), rowStart.end());
+  data_.insert(data_.end(), runs.begin(), runs.end());
+  data_.insert(data_.end(), pixels.begin(), pixels.end());
 }
 
 void ScaledSprite::draw(Surface& target, int x, int y, const Rect& within) const {
   if (empty()) return;
   Rect r = intersect(target.clip(x, y, w_, h_), within);
   if (r.empty()) return;
+  const std::uint32_t* rowStart = data_.data();
+  const std::uint32_t* runs = rowStart + h_ + 1;
+  const std::uint32_t* pixels = runs + 2 * static_cast<size_t>(runCount_);
+  // Whole rows (the usual case) need no clipping run by run.
+  const bool wholeRows = x + opaque_.left >= r.left && x + opaque_.right <= r.right;
   for (int ty = r.top; ty < r.bottom; ++ty) {
     const auto local = static_cast<size_t>(ty - y);
     u32* out = target.row(ty);
-    for (std::uint32_t k = rowStart_[local]; k < rowStart_[local + 1]; ++k) {
-      const Run& run = runs_[k];
-      int from = x + run.x, to = from + run.len;
-      int a = std::max(from, r.left), b = std::min(to, r.right);
+    for (std::uint32_t k = rowStart[local]; k < rowStart[local + 1]; ++k) {
+      const int from = x + static_cast<int>(runs[2 * k] & 0xFFFF);
+      const int len = static_cast<int>(runs[2 * k] >> 16);
+      const std::uint32_t* in = pixels + runs[2 * k + 1];
+      if (wholeRows) {
+        std::memcpy(out + from, in, static_cast<size_t>(len) * sizeof(u32));
+        continue;
+      }
+      const int a = std::max(from, r.left), b = std::min(from + len, r.right);
       if (a >= b) continue;
-      std::memcpy(out + a, pixels_.data() + run.offset + (a - from),
-                  static_cast<size_t>(b - a) * sizeof(u32));
+      std::memcpy(out + a, in + (a - from), static_cast<size_t>(b - a) * sizeof(u32));
     }
   }
   target.markDirty(
@@ -97,10 +112,10 @@ SpriteBank::Sprite SpriteBank::find(int n, int w, int h) {
     auto it = others_.find(n);
     if (it == others_.end())
       it = others_.emplace(n, loadPicture(from_, ResourceKind::Icon, n)).first;
-    return Sprite{nullptr, &it->second};
+    return Sprite(&it->second);
   }
-  if (const ScaledSprite* s = scaled(n, w, h)) return Sprite{s, nullptr};
-  return Sprite{nullptr, &image(n)};
+  if (const ScaledSprite* s = scaled(n, w, h)) return Sprite(s);
+  return Sprite(&image(n));
 }
 
 void SpriteBank::Sprite::draw(Surface& target, int x, int y, int w, int h,

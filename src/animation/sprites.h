@@ -23,25 +23,20 @@ class ScaledSprite {
   bool empty() const { return w_ <= 0 || h_ <= 0; }
   // The part of the w × h square that holds opaque pixels, relative to its top-left corner.
   Rect opaqueBounds() const { return opaque_; }
-  std::size_t bytes() const {
-    return rowStart_.capacity() * sizeof(std::uint32_t) + runs_.capacity() * sizeof(Run) +
-           pixels_.capacity() * sizeof(std::uint32_t);
-  }
+  std::size_t bytes() const { return data_.capacity() * sizeof(std::uint32_t); }
 
   // Draws with the top-left corner at (x, y), touching only the pixels inside `within`.
   void draw(Surface& target, int x, int y, const Rect& within) const;
   void draw(Surface& target, int x, int y) const { draw(target, x, y, target.bounds()); }
 
  private:
-  struct Run {
-    std::int16_t x, len;
-    std::uint32_t offset;  // into pixels_
-  };
+  // One block, so that drawing a sprite reads one stretch of memory: h + 1 row starts (indices
+  // of each row's first run), then the runs (two words each: x and length, then the offset of
+  // its first pixel), then the pixels.
   int w_ = 0, h_ = 0;
   Rect opaque_;
-  std::vector<std::uint32_t> rowStart_;  // h + 1 indices into runs_
-  std::vector<Run> runs_;
-  std::vector<std::uint32_t> pixels_;
+  std::uint32_t runCount_ = 0;
+  std::vector<std::uint32_t> data_;
 };
 
 class SpriteBank {
@@ -61,8 +56,13 @@ class SpriteBank {
   // Sprite n at w × h: scaled ahead where it can be, else the decoded picture to scale on
   // drawing. Raises what loading the sprite raises (326 for a number without a sprite).
   struct Sprite {
+    Sprite() = default;
+    explicit Sprite(const ScaledSprite* s) : scaled(s), opaque(s ? s->opaqueBounds() : Rect{}) {}
+    explicit Sprite(const Image* i) : image(i) {}
     const ScaledSprite* scaled = nullptr;
     const Image* image = nullptr;
+    // The scaled sprite's opaque part, kept here so that placing a draw need not reach into it.
+    Rect opaque;
     // Draws at (x, y), scaled to w × h (the size it was found at), inside `within` only.
     void draw(Surface& target, int x, int y, int w, int h, const Rect& within) const;
     bool operator==(const Sprite&) const = default;
