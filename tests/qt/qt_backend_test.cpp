@@ -27,8 +27,8 @@
 
 #include "backends/qt/form_window.h"
 #include "backends/qt/launch.h"
+#include "backends/qt/platform.h"
 #include "backends/qt/qpa.h"
-#include "backends/qt/qt_platform.h"
 #include "dialogs/frmConfig.h"
 #include "generated/version.h"
 #include "host/process.h"

@@ -31,8 +31,8 @@
 #include <utility>
 #include <vector>
 
-#include "backends/qt/qt_platform.h"
-#include "backends/qt/qt_util.h"
+#include "backends/qt/platform.h"
+#include "backends/qt/util.h"
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/surface.h"

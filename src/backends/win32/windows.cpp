@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "backends/win32/win32_platform.h"
+#include "backends/win32/platform.h"
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/pictures.h"
-// After the system's headers (see win32_util.h).
+// After the system's headers (see util.h).
 #include <commctrl.h>
 #include <mmsystem.h>
 #include <windowsx.h>
