@@ -25,7 +25,7 @@ if(PETALSTREAM_WINDOWS)
   set(PETALSTREAM_WINE_RUN "${PROJECT_SOURCE_DIR}/cmake/wine-run.sh")
   add_test(NAME wine-prefix COMMAND "${PETALSTREAM_WINE_RUN}" --prefix "${PETALSTREAM_WINEPREFIX}"
                                     --init)
-  set_tests_properties(wine-prefix PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 400)
+  set_tests_properties(wine-prefix PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 400 LABELS wine)
 else()
   find_package(GTest REQUIRED CONFIG)
   include(GoogleTest)
@@ -40,14 +40,36 @@ if(PETALSTREAM_WINDOWS)
        "WINEDEBUG=-all" "PETALSTREAM_WINE=${PETALSTREAM_WINE_RUN}")
 endif()
 
-# petalstream_add_gtest(<target> [TIMEOUT <seconds>])
+# Every test carries a label, so that one group runs alone (ctest --preset linux -L unit):
+#   unit  the system and the tools on their own, no display   qt    the Qt backend, offscreen
+#   e2e   the real program on a private X server              wine  anything run under Wine
+# A test of the Windows build has "wine" beside its group.
+set(PETALSTREAM_TEST_LABELS unit qt e2e wine)
+
+# petalstream_label_tests(<label> <test>...): gives the tests their group.
+function(petalstream_label_tests label)
+  if(NOT label IN_LIST PETALSTREAM_TEST_LABELS)
+    message(FATAL_ERROR "Unknown test label ${label} (one of ${PETALSTREAM_TEST_LABELS})")
+  endif()
+  set(labels ${label})
+  if(PETALSTREAM_WINDOWS AND NOT label STREQUAL "wine")
+    list(APPEND labels wine)
+  endif()
+  set_tests_properties(${ARGN} PROPERTIES LABELS "${labels}")
+endfunction()
+
+# petalstream_add_gtest(<target> [TIMEOUT <seconds>] [LABEL <label>])
 #
 # Makes <target> (an executable of GoogleTest cases) a test program: links GoogleTest's main,
-# gives it PETALSTREAM_SOURCE_DIR, and registers it with ctest. On Linux every case becomes its own
-# ctest test (Qt runs offscreen there unless a test says otherwise); under Wine, where listing the
-# cases would cost a Wine start each, the whole program is one ctest test.
+# gives it PETALSTREAM_SOURCE_DIR, and registers it with ctest under LABEL (unit when not given).
+# On Linux every case becomes its own ctest test (Qt runs offscreen there unless a test says
+# otherwise); under Wine, where listing the cases would cost a Wine start each, the whole program
+# is one ctest test.
 function(petalstream_add_gtest target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TIMEOUT" "")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "TIMEOUT;LABEL" "")
+  if(NOT arg_LABEL)
+    set(arg_LABEL unit)
+  endif()
   target_link_libraries(${target} PRIVATE GTest::gtest_main GTest::gmock)
   target_compile_definitions(${target} PRIVATE PETALSTREAM_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   if(PETALSTREAM_WINDOWS)
@@ -58,12 +80,17 @@ function(petalstream_add_gtest target)
     add_test(NAME ${target} COMMAND ${target} --gtest_color=no)
     set_tests_properties(${target} PROPERTIES TIMEOUT ${arg_TIMEOUT} FIXTURES_REQUIRED wineprefix
                                               ENVIRONMENT "${PETALSTREAM_TEST_ENVIRONMENT}")
+    petalstream_label_tests(${arg_LABEL} ${target})
   else()
     if(NOT arg_TIMEOUT)
       set(arg_TIMEOUT 300)
     endif()
+    if(NOT arg_LABEL IN_LIST PETALSTREAM_TEST_LABELS)
+      message(FATAL_ERROR "Unknown test label ${arg_LABEL} (one of ${PETALSTREAM_TEST_LABELS})")
+    endif()
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         TEST_LIST ${target}_TESTS PROPERTIES TIMEOUT ${arg_TIMEOUT})
+                         TEST_LIST ${target}_TESTS PROPERTIES TIMEOUT ${arg_TIMEOUT}
+                         LABELS ${arg_LABEL})
     # gtest_discover_tests() cannot pass a list (several variables) as a property value, so the
     # environment is set by a second file that ctest reads after the list of discovered cases.
     set(env "${PETALSTREAM_TEST_ENVIRONMENT};QT_QPA_PLATFORM=offscreen")
@@ -77,9 +104,9 @@ endfunction()
 
 # petalstream_add_script_tests(<folder>)
 #
-# Every <folder>/*.sh becomes a ctest test "<folder name>.<script name>", run with bash and the
-# build directory as $1, one at a time (they may start displays and programs). Exit code 77 means
-# skipped. A missing folder adds nothing.
+# Every <folder>/*.sh becomes a ctest test "<folder name>.<script name>", labelled e2e, run with
+# bash and the build directory as $1, one at a time (they may start displays and programs). Exit
+# code 77 means skipped. A missing folder adds nothing.
 function(petalstream_add_script_tests folder)
   file(GLOB scripts CONFIGURE_DEPENDS "${folder}/*.sh")
   get_filename_component(group "${folder}" NAME)
@@ -89,6 +116,7 @@ function(petalstream_add_script_tests folder)
              WORKING_DIRECTORY "${CMAKE_BINARY_DIR}")
     set_tests_properties(${group}.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE SKIP_RETURN_CODE 77
                          ENVIRONMENT "${PETALSTREAM_TEST_ENVIRONMENT}")
+    petalstream_label_tests(e2e ${group}.${name})
     if(PETALSTREAM_WINDOWS)
       set_tests_properties(${group}.${name} PROPERTIES FIXTURES_REQUIRED wineprefix)
     endif()

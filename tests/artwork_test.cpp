@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "dialogs/frmInfo.h"
+#include "errors/ErrPtnr.h"
 #include "platform/imagecodec.h"
 
 namespace {
@@ -256,8 +258,13 @@ TEST(Artwork, ResourceScriptsNameEveryNumberAndExistingFiles) {
     EXPECT_TRUE(fs::exists(kResources / (*it)[3].str())) << (*it)[3];
   }
   EXPECT_EQ(numbered, expected);
-  EXPECT_NE(rc.find("\"FileVersion\", \"1.01.0355\""), std::string::npos);
-  EXPECT_NE(rc.find("FILEVERSION 1,1,0,355"), std::string::npos);
+  // The version of the build, as the info window shows it and as Windows reads it.
+  const ps::ProgramVersion v;
+  EXPECT_NE(rc.find("\"FileVersion\", \"" + ps::versionText(v.major, v.minor, v.revision) + "\""),
+            std::string::npos);
+  EXPECT_NE(rc.find("FILEVERSION " + std::to_string(v.major) + "," + std::to_string(v.minor) +
+                    ",0," + std::to_string(v.revision)),
+            std::string::npos);
 }
 
 }  // namespace

@@ -14,6 +14,10 @@ namespace {
 using fake::World;
 
 const std::string kPath = "C:\\Programs\\PetalStream\\PetalStream.EPT";
+// The report's program line: the name, two spaces and the version of the build.
+const std::string kProgramInfo = "PetalStream  V" + std::to_string(PETALSTREAM_VERSION_MAJOR) +
+                                 "." + std::to_string(PETALSTREAM_VERSION_MINOR) + "." +
+                                 std::to_string(PETALSTREAM_VERSION_REVISION);
 
 // Answers every report shown to the user with `a`.
 void answerWith(World& w, i16 a) {
@@ -137,7 +141,7 @@ TEST(OnError, RecordsTheReportAndKeepsTheFirstProgramInfo) {
   EXPECT_EQ(r.lblError(1).caption(), "frmMain");
   EXPECT_EQ(r.lblError(2).caption(), "tmrAnimation_timer");
   EXPECT_EQ(r.lblError(3).caption(), "12");
-  EXPECT_EQ(r.lblProgInfo.caption(), "PetalStream  V1.1.355");
+  EXPECT_EQ(r.lblProgInfo.caption(), kProgramInfo);
   EXPECT_EQ(r.caption(), "Fehler / Error! ");
   EXPECT_TRUE(w.process.forms.isLoaded(r));
   EXPECT_EQ(w.os.count("showWindow(ErrPtnr)"), 0);  // stays hidden
@@ -147,7 +151,7 @@ TEST(OnError, RecordsTheReportAndKeepsTheFirstProgramInfo) {
   EXPECT_EQ(r.lblError(0).caption(), "-2147467259 (Automation)");
   EXPECT_EQ(r.lblError(2).caption(), "cmdhomepage_Click");
   EXPECT_EQ(r.lblError(3).caption(), "0");
-  EXPECT_EQ(r.lblProgInfo.caption(), "PetalStream  V1.1.355");
+  EXPECT_EQ(r.lblProgInfo.caption(), kProgramInfo);
 
   // Order: pointer shape, protocol, alert, then the host's ending.
   auto order = w.os.only({"resetMousePointer", "appendToFile", "alert", "GetVersionExA"});
@@ -189,7 +193,7 @@ std::string expectedProtocol(const std::string& number, const std::string& build
   const std::string sep = std::string(70, '-') + "\r\n";
   const std::string in(10, ' ');
   return sep + "F E H L E R P R O T O K O L L  /  E R R O R   P R O T O C O L L\r\n" + sep +
-         "PROGRAMM-INFO:\r\n" + in + "PetalStream  V1.1.355\r\n" + sep +
+         "PROGRAMM-INFO:\r\n" + in + kProgramInfo + "\r\n" + sep +
          "FEHLERBESCHREIBUNG / ERROR DESCRIPTION:\r\n" + in + "Fehler-Nr / error :\t" + number +
          "\r\n" + in + "Modul:\tSaver\r\n" + in + "Prozedur / procedure:\tLoadConfig\r\n" + in +
          "Zeile / Line:\t42\r\n" + in + "Datum/Uhrzeit (Date/Time):\t04-24-2001 / 13:05:09\r\n" +

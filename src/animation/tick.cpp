@@ -10,8 +10,7 @@ void frmMain::tmrAnimation_Timer() {
   Process& p = P();
   Platform& os = p.platform;
   const Settings& s = p.settings;
-  // Each step captures at most two references: std::function then keeps it without
-  // allocating, and a tick allocates nothing.
+  // The guard calls each step in place, whatever it captures: a tick allocates nothing.
   Guard g("frmMain", "tmrAnimation_timer");
   g([this, &os] { FrameTick = static_cast<i32>(os.GetTickCount()); });
   g([this] { compositor.beginFrame(); });

@@ -35,7 +35,7 @@ class frmInfo : public Form {
 };
 
 // The version as the window shows it: major, minor with at least two digits, revision with at
-// least four ("1.01.0355").
+// least four ("2.03.0017").
 std::string versionText(int major, int minor, int revision);
 
 }  // namespace ps

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "generated/version.h"
 #include "platform/controls.h"
 #include "platform/forms.h"
 
@@ -58,7 +59,8 @@ class ErrPtnr : public Form {
 
 // The program's version record.
 struct ProgramVersion {
-  static constexpr int major = 1, minor = 1, revision = 355;
+  static constexpr int major = PETALSTREAM_VERSION_MAJOR, minor = PETALSTREAM_VERSION_MINOR,
+                       revision = PETALSTREAM_VERSION_REVISION;
 };
 
 }  // namespace ps

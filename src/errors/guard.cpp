@@ -9,12 +9,12 @@ namespace ps {
 Guard::Guard(std::string_view module, std::string_view procedure, Mode mode)
     : module_(module), procedure_(procedure), mode_(mode) {}
 
-bool Guard::operator()(const std::function<void()>& step, std::source_location where) {
+bool Guard::run(void* step, void (*call)(void*), std::source_location where) {
   if (leaving_) return false;
   bool retrying = false;
   for (;;) {
     try {
-      step();
+      call(step);
       return true;
     } catch (Failure& f) {
       f.line = static_cast<i32>(where.line());

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <source_location>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/runtime.h"
 
@@ -26,8 +28,15 @@ class Guard {
   Guard(std::string_view module, std::string_view procedure, Mode mode = Mode::Report);
 
   // Runs one step. Returns false when the procedure is leaving (then the step did not run).
-  bool operator()(const std::function<void()>& step,
-                  std::source_location where = std::source_location::current());
+  // The step is called where it stands, never copied: a step that captures many references
+  // allocates nothing, which the tick relies on.
+  template <class Step>
+  bool operator()(Step&& step, std::source_location where = std::source_location::current()) {
+    using Callable = std::remove_reference_t<Step>;
+    return run(
+        const_cast<void*>(static_cast<const void*>(std::addressof(step))),
+        [](void* s) { (*static_cast<Callable*>(s))(); }, where);
+  }
 
   bool leaving() const { return leaving_; }
 
@@ -36,6 +45,8 @@ class Guard {
   std::function<void()> afterReport;
 
  private:
+  bool run(void* step, void (*call)(void*), std::source_location where);
+
   std::string_view module_, procedure_;
   Mode mode_;
   bool leaving_ = false;

@@ -127,6 +127,7 @@ start_saver() {
 }
 
 source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"  # wait_for
+source "$(dirname "${BASH_SOURCE[0]}")/../version.bash"  # build_version
 traced() { grep -qE "$1" "$TRACE" 2>/dev/null; }
 count_traced() { grep -cE "$1" "$TRACE" 2>/dev/null; }
 saver_running() { kill -0 "$SAVER_PID" 2>/dev/null; }
@@ -190,7 +191,7 @@ check_protocols() {
     check "protocol $((k + 1)): title" \
       test "$(line 2)" = "F E H L E R P R O T O K O L L  /  E R R O R   P R O T O C O L L"
     check "protocol $((k + 1)): program info" \
-      test "$(line 4)|$(line 5)" = "PROGRAMM-INFO:|${indent}PetalStream  V1.1.355"
+      test "$(line 4)|$(line 5)" = "PROGRAMM-INFO:|${indent}PetalStream  V$(build_version "$BUILD")"
     check "protocol $((k + 1)): description title" \
       test "$(line 7)" = "FEHLERBESCHREIBUNG / ERROR DESCRIPTION:"
     check "protocol $((k + 1)): $error in $module.$procedure" \

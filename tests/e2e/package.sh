@@ -13,6 +13,8 @@ for tool in cmake cpack dpkg-deb dpkg-shlibdeps file readelf; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
 done
 [ -x "$BUILD/petalstream" ] || fail "$BUILD/petalstream is not built"
+source "$(dirname "${BASH_SOURCE[0]}")/../version.bash"
+VERSION=$(build_version "$BUILD") || fail "the build has no generated version header"
 
 # --- cmake --install: what lands is what the manifest says
 cmake --install "$BUILD" --prefix "$WORK/inst" >"$WORK/install.log" 2>&1 ||
@@ -47,7 +49,7 @@ ok "$(basename "$DEB") holds the hack, its link, description, manual page and .d
 
 dpkg-deb -I "$DEB" >"$WORK/info"
 grep -q '^ Package: petalstream$' "$WORK/info" || fail "no package name: $(cat "$WORK/info")"
-grep -q '^ Version: 1\.1\.355$' "$WORK/info" || fail "wrong version"
+grep -qxF " Version: $VERSION" "$WORK/info" || fail "wrong version (not $VERSION)"
 depends=$(sed -n 's/^ Depends: //p' "$WORK/info")
 for d in libqt6widgets6 libqt6gui6 libqt6core6 libxcb-shm0 libc6 qt6-qpa-plugins fonts-comic-neue; do
   grep -q "$d" <<<"$depends" || fail "$d is not among the dependencies: $depends"
@@ -87,7 +89,7 @@ for f in /usr/libexec/xscreensaver/petalstream /usr/bin/petalstream \
   /usr/share/man/man6/petalstream.6.gz /usr/share/xscreensaver/config/petalstream.xml; do
   [ -e "$f" ] || { with_dpkg dpkg -r petalstream; fail "$f is not installed"; }
 done
-/usr/bin/petalstream --version | grep -q '^petalstream 1\.1\.355$' || fail "--version"
+/usr/bin/petalstream --version | grep -qxF "petalstream $VERSION" || fail "--version"
 MANPAGER=cat MANWIDTH=80 man petalstream 2>/dev/null | grep -q 'meadow' ||
   { with_dpkg dpkg -r petalstream; fail "man petalstream shows no page"; }
 ok "dpkg -i installs it; man petalstream works"

@@ -27,9 +27,10 @@
 
 #include "backends/qt/form_window.h"
 #include "backends/qt/launch.h"
+#include "backends/qt/platform.h"
 #include "backends/qt/qpa.h"
-#include "backends/qt/qt_platform.h"
 #include "dialogs/frmConfig.h"
+#include "generated/version.h"
 #include "host/process.h"
 #include "platform/forms.h"
 #include "platform/pictures.h"
@@ -96,7 +97,9 @@ TEST(Launch, HelpAndVersionInEveryLinuxSpelling) {
   }
   EXPECT_TRUE(interpretLaunch({"--version"}, nullptr).version);
   EXPECT_TRUE(interpretLaunch({"-root", "-version"}, "0x200005").version);
-  EXPECT_EQ(versionLine(), "petalstream 1.1.355\n");
+  EXPECT_EQ(versionLine(), "petalstream " + std::to_string(PETALSTREAM_VERSION_MAJOR) + "." +
+                               std::to_string(PETALSTREAM_VERSION_MINOR) + "." +
+                               std::to_string(PETALSTREAM_VERSION_REVISION) + "\n");
   // The Windows switches keep their meaning; /H is none of them.
   EXPECT_FALSE(interpretLaunch({"/H"}, nullptr).help);
   EXPECT_EQ(interpretLaunch({"/S"}, nullptr).commandLine, "/S");

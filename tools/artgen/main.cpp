@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "generated/version.h"
 #include "imagewriters.h"
 #include "pictures.h"
 #include "sprites.h"
@@ -20,7 +21,17 @@ namespace {
 using namespace ps::art;
 namespace fs = std::filesystem;
 
+// The version as the resource script writes it: "1,1,0,355" or "1.01.0355".
+std::string versionNumbers(const char* format) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, PETALSTREAM_VERSION_MAJOR, PETALSTREAM_VERSION_MINOR,
+                PETALSTREAM_VERSION_REVISION);
+  return text;
+}
+
 std::string resourceScript() {
+  const std::string numbers = versionNumbers("%d,%d,0,%d");
+  const std::string text = versionNumbers("%d.%02d.%04d");
   std::string rc =
       "// Program resources of PetalStream.scr, written by petalstream-artgen: do not edit.\n"
       "#include <winver.h>\n\n"
@@ -41,8 +52,12 @@ std::string resourceScript() {
       "  1 \"PetalStream\"\n"
       "END\n\n"
       "VS_VERSION_INFO VERSIONINFO\n"
-      "FILEVERSION 1,1,0,355\n"
-      "PRODUCTVERSION 1,1,0,355\n"
+      "FILEVERSION " +
+      numbers +
+      "\n"
+      "PRODUCTVERSION " +
+      numbers +
+      "\n"
       "FILEFLAGSMASK 0x3fL\n"
       "FILEFLAGS 0x0L\n"
       "FILEOS VOS__WINDOWS32\n"
@@ -54,11 +69,15 @@ std::string resourceScript() {
       "    BLOCK \"040904b0\"\n"
       "    BEGIN\n"
       "      VALUE \"FileDescription\", \"PetalStream\"\n"
-      "      VALUE \"FileVersion\", \"1.01.0355\"\n"
+      "      VALUE \"FileVersion\", \"" +
+      text +
+      "\"\n"
       "      VALUE \"InternalName\", \"PetalStream\"\n"
       "      VALUE \"OriginalFilename\", \"PetalStream.scr\"\n"
       "      VALUE \"ProductName\", \"PetalStream\"\n"
-      "      VALUE \"ProductVersion\", \"1.01.0355\"\n"
+      "      VALUE \"ProductVersion\", \"" +
+      text +
+      "\"\n"
       "    END\n"
       "  END\n"
       "  BLOCK \"VarFileInfo\"\n"

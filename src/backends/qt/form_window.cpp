@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <cmath>
 
-#include "backends/qt/qt_util.h"
+#include "backends/qt/util.h"
 #include "host/process.h"
 #include "host/saver.h"
 #include "platform/pictures.h"

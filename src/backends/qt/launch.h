@@ -30,7 +30,7 @@ Launch interpretLaunch(const std::vector<std::string>& args, const char* xsWindo
 bool parseWindowId(const std::string& text, std::uint32_t& id);
 
 const char* usageText();
-// "petalstream 1.1.355": what --version prints.
+// "petalstream MAJOR.MINOR.REVISION": what --version prints.
 std::string versionLine();
 
 }  // namespace ps::qt

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "backends/qt/launch.h"
+#include "backends/qt/platform.h"
 #include "backends/qt/qpa.h"
-#include "backends/qt/qt_platform.h"
-#include "backends/qt/qt_util.h"
+#include "backends/qt/util.h"
 #include "backends/qt/x11.h"
 #include "host/process.h"
 #include "host/saver.h"

@@ -1,6 +1,6 @@
 // The entry of PetalStream.scr: the platform and the process, Main, then the event loop for as
 // long as a window keeps the process alive.
-#include "backends/win32/win32_platform.h"
+#include "backends/win32/platform.h"
 #include "host/process.h"
 #include "host/saver.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "backends/win32/win32_util.h"
+#include "backends/win32/util.h"
 #include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/surface.h"

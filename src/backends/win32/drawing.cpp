@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "backends/win32/win32_platform.h"
+#include "backends/win32/platform.h"
 
 namespace ps::win32 {
 

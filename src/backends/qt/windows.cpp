@@ -1,6 +1,6 @@
 // Windowing: system windows as Qt widgets, the running mode's full screen, windows inside
 // foreign hosts (the preview's, XScreenSaver's), timers and presentation.
-#include "backends/qt/qt_platform.h"
+#include "backends/qt/platform.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 // Resources, the settings store in the registry, the operating system's services and files.
 #include <cstring>
 
-#include "backends/win32/win32_platform.h"
+#include "backends/win32/platform.h"
 #include "host/process.h"
-// After the system's headers (see win32_util.h).
+// After the system's headers (see util.h).
 #include <shellapi.h>
 #include <shlobj.h>
 

@@ -1,4 +1,4 @@
-#include "backends/win32/win32_util.h"
+#include "backends/win32/util.h"
 
 namespace ps::win32 {
 

@@ -1,4 +1,4 @@
-#include "backends/qt/qt_util.h"
+#include "backends/qt/util.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
