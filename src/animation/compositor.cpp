@@ -190,10 +190,6 @@ void Compositor::composeFrame() {
   bgChanged_.clear();
   for (PrintedText& t : texts_) t.takenOff = false;
   takeOffTexts(restore_);
-  for (const Rect& r : restore_.rects()) {
-    background_.prefetch(r);
-    window_.prefetch(r);
-  }
   restore(restore_);
   growing_.draw(window_, restore_.rects());
   growing_.commit();

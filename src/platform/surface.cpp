@@ -259,17 +259,6 @@ void Surface::fillRect(const Rect& r0, u32 rgb) {
   touched(r);
 }
 
-void Surface::prefetch(const Rect& r) const {
-  const Rect c = intersect(r, bounds());
-  if (c.empty()) return;
-  constexpr int kLine = 64 / sizeof(u32);
-  for (int y = c.top; y < c.bottom; ++y) {
-    const u32* p = row(y);
-    for (int x = c.left; x < c.right; x += kLine) __builtin_prefetch(p + x);
-    __builtin_prefetch(p + c.right - 1);
-  }
-}
-
 void Surface::copyFrom(const Surface& src, int dx, int dy, int sx, int sy, int w, int h) {
   // Clip against the source, then the target, moving both origins together.
   if (sx < 0) dx -= sx, w += sx, sx = 0;

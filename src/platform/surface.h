@@ -130,9 +130,6 @@ class Surface {
   const u32* row(int y) const {
     return px_.data() + static_cast<size_t>(y) * static_cast<size_t>(w_);
   }
-  // Asks the processor to fetch the pixels of r ahead of their use: a frame touches short
-  // stretches of many rows, and fetched together their misses overlap instead of queuing.
-  void prefetch(const Rect& r) const;
   u32 at(int x, int y) const { return row(y)[x]; }
   void set(int x, int y, u32 rgb) { row(y)[x] = rgb; }
   Rect bounds() const { return Rect{0, 0, w_, h_}; }
