@@ -231,6 +231,27 @@ TEST(GrowingFlower, HalvesRoundToTheEvenPixel) {
   EXPECT_EQ(f.picBuffer().at(5, top + 2), colourOf(150));
 }
 
+TEST(GrowingFlower, EachStepDrawsThePictureAndTheSizeItHasNow) {
+  // A slot keeps the sprite it drew last: a new size or a new picture must be found afresh.
+  Meadow m;
+  m.start();
+  frmMain& f = m.main();
+  m.w.process.LastFlower = 0;
+  struct Step {
+    float size;
+    i16 pic;
+  };
+  for (Step s : {Step{20, 150}, Step{21, 150}, Step{21, 151}, Step{20, 150}}) {
+    m.slot(0) = Flower{100, 100, s.size, s.pic, -1, 0};
+    f.picBuffer().fill(0);
+    f.AnimateFlowers();
+    const int w = roundI32(m.slot(0).Size + 1.0f), top = roundI32(m.slot(0).Y);
+    EXPECT_EQ(f.picBuffer().at(100 + w - 1, top + w - 1), colourOf(s.pic)) << s.size;
+    EXPECT_EQ(f.picBuffer().at(100 + w, top + w - 1), 0u) << s.size;
+    EXPECT_EQ(f.picBuffer().at(100 + w - 1, top + w), 0u) << s.size;
+  }
+}
+
 TEST(GrowingFlower, IsPlantedTwoPixelsHigherWithItsGrass) {
   // Client height 600: the extra grass comes while the limit lies strictly below 30.
   for (auto [limit, draws] : {std::pair{30, 1 + 3 + 3 * 3}, std::pair{31, 1 + 3 + 3 * 6}}) {
