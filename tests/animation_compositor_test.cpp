@@ -152,6 +152,37 @@ TEST(Compositor, FramesFromWhatChangedEqualFramesComposedWhole) {
   }
 }
 
+TEST(Compositor, AFlowerBesideATextRestoresOnlyThePartOfTheTextItTouches) {
+  // The text's place is 172 x 48 pixels; the flower creeping past its margin touches 16 x 2 of
+  // them, and that part alone is restored, printed again and shown.
+  const Pictures pictures(std::mt19937(5));
+  fake::FakePlatform os;
+  Compositor c(4), whole(4);
+  whole.setLiteral(true);
+  for (Compositor* k : {&c, &whole}) {
+    k->setTextStyle(os, Font{}, 0xFFFFFF);
+    Driver(pictures, 1).scene(*k, 200, 120);
+  }
+  for (int y : {40, 39, 40}) {
+    for (Compositor* k : {&c, &whole}) {
+      k->beginFrame();
+      k->holdDraws(true);
+      k->drawSprite(k->buffer(), 0, pictures.at(0, 16), 60, y, 16, 16);
+      k->holdDraws(false);
+      k->composeFrame();
+      k->print("0123456789abcdefghij", 5, 70);
+      k->showFrame();
+    }
+    ASSERT_TRUE(same(c.window(), whole.window())) << y;
+  }
+  long long area = 0;
+  for (const Rect& r : c.shown()) {
+    area += static_cast<long long>(r.width()) * r.height();
+    EXPECT_FALSE(overlap(r, Rect{0, 60, 50, 100})) << r.left << "," << r.top;
+  }
+  EXPECT_LE(area, 16 * 17 * 2);
+}
+
 TEST(Compositor, HeldPlantingsReachTheBackgroundOnlyOnceTheFrameIsShown) {
   const Pictures pictures(std::mt19937(4));
   fake::FakePlatform os;

@@ -188,16 +188,16 @@ void Compositor::composeFrame() {
     growing_.changes(restore_);
   }
   bgChanged_.clear();
-  for (PrintedText& t : texts_) t.takenOff = false;
-  takeOffTexts(restore_);
+  touchTexts(restore_);
   restore(restore_);
   growing_.draw(window_, restore_.rects());
+  printAgain(texts_.size());
   growing_.commit();
 }
 
 Compositor::Extent Compositor::print(std::string_view text, int x, int y) {
   if (literal_) {
-    drawText(text, x, y);
+    drawText(text, x, y, kEverywhere);
     return Extent{os_->textWidth(font_, text), os_->textHeight(font_, text)};
   }
   const std::size_t k = printedNow_++;
@@ -213,7 +213,7 @@ Compositor::Extent Compositor::print(std::string_view text, int x, int y) {
   }
   if (!restore_.empty()) clearTexts(restore_, k);
   t.onBuffer = false;
-  drawText(text, x, y);
+  drawText(text, x, y, kEverywhere);
   const int w = os_->textWidth(font_, text), h = os_->textHeight(font_, text);
   t.text.assign(text);
   t.x = x, t.y = y, t.width = w, t.height = h;
@@ -224,39 +224,42 @@ Compositor::Extent Compositor::print(std::string_view text, int x, int y) {
   return Extent{w, h};
 }
 
-void Compositor::drawText(std::string_view text, int x, int y) {
-  os_->drawText(buffer(), font_, x, y, text, textColour_);
+void Compositor::drawText(std::string_view text, int x, int y, const Rect& clip) {
+  os_->drawText(buffer(), font_, x, y, text, textColour_, clip);
 }
 
-void Compositor::takeOffTexts(DirtyRegion& region) {
-  // Until nothing more comes off: a text taken off widens the region onto its neighbours.
+void Compositor::touchTexts(DirtyRegion& region) {
+  // Until nothing more is added: a text's part widens the region onto its neighbours. Parts
+  // only grow, inside the texts' places, so this ends.
   for (bool more = true; more;) {
     more = false;
     for (PrintedText& t : texts_) {
       if (!t.onBuffer) continue;
-      for (const Rect& r : region.rects()) {
-        if (intersect(r, t.area).empty()) continue;
-        t.onBuffer = false;
-        t.takenOff = true;
-        region.add(t.area);
-        more = true;
-        break;
-      }
+      Rect part = t.again;
+      for (const Rect& r : region.rects()) part = unite(part, intersect(r, t.area));
+      if (part == t.again) continue;
+      t.again = part;
+      region.add(part);
+      more = true;
     }
   }
 }
 
+void Compositor::printAgain(std::size_t end) {
+  for (std::size_t j = 0; j < texts_.size(); ++j) {
+    PrintedText& t = texts_[j];
+    // One rectangle a text: printed once over each pixel of its part.
+    if (j < end && t.onBuffer && !t.again.empty()) drawText(t.text, t.x, t.y, t.again);
+    t.again = Rect{};
+  }
+}
+
 void Compositor::clearTexts(DirtyRegion& region, std::size_t printed) {
-  for (PrintedText& t : texts_) t.takenOff = false;
-  takeOffTexts(region);
+  for (std::size_t j = printed; j < texts_.size(); ++j) texts_[j].onBuffer = false;
+  touchTexts(region);
   restore(region);
   growing_.redraw(window_, region.rects());
-  for (std::size_t j = 0; j < printed && j < texts_.size(); ++j) {
-    PrintedText& t = texts_[j];
-    if (!t.takenOff) continue;
-    drawText(t.text, t.x, t.y);
-    t.onBuffer = true;
-  }
+  printAgain(printed);
 }
 
 void Compositor::showFrame() {

@@ -64,10 +64,11 @@ class SpriteLayer {
 // - the back buffer differs from the frame to be composed only where the background changed
 //   since it was last copied and where the growing flowers differ from the last frame's; those
 //   rectangles are restored from the background and the flowers redrawn inside them;
-// - a text stays on the back buffer while each frame prints it alike at the same place over the
-//   same pixels; otherwise it comes off whole (its place restored and the flowers redrawn
-//   there) and is printed afresh, and so do the texts it overlaps, as text blends with what is
-//   under it;
+// - a text stays on the back buffer while each frame prints it alike at the same place; where
+//   the pixels under it are restored it is printed again over that part alone (text blends with
+//   what is under it, so the part is restored whole first, and so are the parts of the texts
+//   it overlaps); a text that changes comes off whole and is printed afresh, and so do the
+//   texts printed after it;
 // - the window differs from the back buffer only where the back buffer changed since the last
 //   copy onto the window.
 //
@@ -132,18 +133,20 @@ class Compositor {
     int x = 0, y = 0, width = 0, height = 0;
     Rect area;  // every pixel the text may touch
     bool onBuffer = false;
-    bool takenOff = false;  // by the clearing under way
+    Rect again;  // the part to print again, once the region under way is restored
   };
   void plantHeldDraws();
-  // Takes every text on the back buffer that touches the region off it, adding its place to
-  // the region.
-  void takeOffTexts(DirtyRegion& region);
-  // Restores the region of the back buffer with the growing flowers over it, taking off what
-  // text it touches; the texts this frame printed before `printed` are printed again.
+  // Notes the part of each text on the back buffer that the region touches, and adds that part
+  // to the region, so that it is restored whole before the text is printed there again.
+  void touchTexts(DirtyRegion& region);
+  // Prints the noted part of each text before `end` again, in the order printed.
+  void printAgain(std::size_t end);
+  // Takes the texts from `printed` on off the back buffer: the region, their places, is
+  // restored with the growing flowers over it, and the texts before them printed there again.
   void clearTexts(DirtyRegion& region, std::size_t printed);
   // Restores the region of the back buffer from the background, marking it for the window.
   void restore(const DirtyRegion& region);
-  void drawText(std::string_view text, int x, int y);
+  void drawText(std::string_view text, int x, int y, const Rect& clip);
 
   bool literal_ = false;
   Surface background_, buffer_, window_;  // buffer_: the literal way's back buffer

@@ -76,11 +76,11 @@ int NullPlatform::textHeight(const Font&, std::string_view) {
 }
 
 void NullPlatform::drawText(Surface& target, const Font&, int x, int y, std::string_view text,
-                            u32 rgb) {
+                            u32 rgb, const Rect& clip) {
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == ' ') continue;
     int cx = x + 7 * static_cast<int>(i);
-    Rect box = target.clip(cx + 1, y + 2, 5, 12);
+    Rect box = intersect(target.clip(cx + 1, y + 2, 5, 12), clip);
     for (int yy = box.top; yy < box.bottom; ++yy) {
       for (int xx = box.left; xx < box.right; ++xx) {
         bool edge = yy == y + 2 || yy == y + 13 || xx == cx + 1 || xx == cx + 5;

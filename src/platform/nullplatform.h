@@ -58,8 +58,8 @@ class NullPlatform : public Platform {
   // that different texts differ and a text printed twice shows.
   int textWidth(const Font& font, std::string_view text) override;
   int textHeight(const Font& font, std::string_view text) override;
-  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                u32 rgb) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text, u32 rgb,
+                const Rect& clip) override;
   bool captureDesktop(Surface&, int, int, int, int) override { return false; }
   void snapshotDesktop() override {}
 

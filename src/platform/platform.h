@@ -125,9 +125,10 @@ class Drawing {
   virtual ~Drawing() = default;
   virtual int textWidth(const Font& font, std::string_view text) = 0;
   virtual int textHeight(const Font& font, std::string_view text) = 0;
-  // Draws with the text's top-left corner at (x, y), transparent background.
+  // Draws with the text's top-left corner at (x, y), transparent background, touching only the
+  // pixels inside `clip`: each pixel comes out as the whole text would leave it.
   virtual void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                        u32 rgb) = 0;
+                        u32 rgb, const Rect& clip) = 0;
   // Copies the display's pixels from (x, y) of the desktop, w × h, into target at (0, 0)
   // (CreateDCA "DISPLAY" and BitBlt), or those of the snapshot taken before; a monitor's part
   // of the snapshot is let go once it has been copied whole. False when the display or the

@@ -128,9 +128,9 @@ i32 FakePlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx
 }
 
 void FakePlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                            u32 rgb) {
+                            u32 rgb, const Rect& clip) {
   textsDrawn.emplace_back(text);
-  NullPlatform::drawText(target, font, x, y, text, rgb);
+  NullPlatform::drawText(target, font, x, y, text, rgb, clip);
 }
 
 u32 FakePlatform::desktopPixel(int x, int y) {

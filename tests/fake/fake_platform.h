@@ -80,8 +80,8 @@ class FakePlatform : public NullPlatform {
   void resize(Form& form, float w, float h) override;
 
   // Drawing: the box font, each text recorded.
-  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                u32 rgb) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text, u32 rgb,
+                const Rect& clip) override;
   bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
   void snapshotDesktop() override { log("snapshotDesktop"); }
   // The fake desktop's pixel at (x, y) of the desktop.

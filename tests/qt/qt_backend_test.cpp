@@ -2,6 +2,8 @@
 // resources, windows mirroring the control model, timers, modal display, presentation.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -394,11 +396,13 @@ TEST(Signals, EndTheProgramEvenWhileItWaitsOutsideTheEventLoop) {
 
 // ---- Text, desktop, resources, files, system
 
+constexpr Rect kAll{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+
 TEST(Drawing, TextLandsInItsColourAndLeavesTheTopByteZero) {
   World w;
   Surface s(200, 60, 0x102030);
   Font comic{"Comic Sans MS", 9.75, 700, false, false, false, 0};
-  w.os.drawText(s, comic, 10, 20, "12:34:56", 0xFFFFFF);
+  w.os.drawText(s, comic, 10, 20, "12:34:56", 0xFFFFFF, kAll);
   int white = 0, changed = 0;
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 200; ++x) {
@@ -423,8 +427,8 @@ TEST(Drawing, TextAtTheEdgesIsClipped) {
   World w;
   Surface s(40, 10, 0);
   Font f;
-  w.os.drawText(s, f, -15, 5, "clipped text", 0xFFFFFF);
-  w.os.drawText(s, f, 30, -8, "more", 0xFFFFFF);
+  w.os.drawText(s, f, -15, 5, "clipped text", 0xFFFFFF, kAll);
+  w.os.drawText(s, f, 30, -8, "more", 0xFFFFFF, kAll);
   for (int y = 0; y < 10; ++y)
     for (int x = 0; x < 40; ++x) EXPECT_EQ(s.at(x, y) >> 24, 0u);
 }
@@ -440,13 +444,36 @@ TEST(Drawing, TextCutByAnEdgeKeepsThePixelsItWouldHaveThere) {
       cut.set(x, y, ground(x + 25, y + 11));
     }
   const std::string text = "7 Dec 2026   18:48:30";
-  w.os.drawText(whole, f, 20, 20, text, 0xFFFFFF);
+  w.os.drawText(whole, f, 20, 20, text, 0xFFFFFF, kAll);
   // The same text 25 pixels further left and 11 higher, over the same ground: the left edge
   // and the top cut through its glyphs.
-  w.os.drawText(cut, f, -5, 9, text, 0xFFFFFF);
+  w.os.drawText(cut, f, -5, 9, text, 0xFFFFFF, kAll);
   for (int y = 0; y + 11 < 60; ++y)
     for (int x = 0; x + 25 < 300; ++x)
       ASSERT_EQ(cut.at(x, y), whole.at(x + 25, y + 11)) << x << "," << y;
+}
+
+TEST(Drawing, APartOfATextPrintedAgainOverItsGroundLeavesTheWholeTextsPixels) {
+  // The meadow restores a part of a text's place and prints the text there alone.
+  World w;
+  Font f{"Comic Sans MS", 9.75, 700, false, false, false, 0};
+  Surface ground(300, 60, 0);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 300; ++x) ground.set(x, y, static_cast<u32>((x * 37 + y * 91) & 0xFFFFFF));
+  const std::string text = "7 Dec 2026   18:48:30";
+  Surface whole = ground;
+  w.os.drawText(whole, f, 20, 20, text, 0xFFFFFF, kAll);
+  Surface again = whole;
+  // Parts through the middle of glyphs, at the text's edges and beyond the surface.
+  for (Rect part : {Rect{40, 22, 57, 31}, Rect{0, 0, 30, 60}, Rect{100, 25, 400, 26},
+                    Rect{61, -5, 62, 80}, Rect{20, 20, 140, 40}}) {
+    again.copyRect(ground, part);
+    w.os.drawText(again, f, 20, 20, text, 0xFFFFFF, part);
+    for (int y = 0; y < 60; ++y)
+      for (int x = 0; x < 300; ++x)
+        ASSERT_EQ(again.at(x, y), whole.at(x, y))
+            << part.left << "," << part.top << ": " << x << "," << y;
+  }
 }
 
 TEST(Resources, PicturesByNumberAndAFailureForOthers) {

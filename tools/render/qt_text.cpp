@@ -36,13 +36,15 @@ int QtTextPlatform::textHeight(const Font& font, std::string_view) {
 }
 
 void QtTextPlatform::drawText(Surface& target, const Font& font, int x, int y,
-                              std::string_view text, u32 rgb) {
-  if (!drawTexts || target.empty()) return;
+                              std::string_view text, u32 rgb, const Rect& clip) {
+  const Rect c = intersect(clip, target.bounds());
+  if (!drawTexts || c.empty()) return;
   const QFont& f = qfont(font);
   QImage image(reinterpret_cast<uchar*>(target.data()), target.width(), target.height(),
                target.width() * 4, QImage::Format_RGB32);
   {
     QPainter painter(&image);
+    painter.setClipRect(QRect(c.left, c.top, c.width(), c.height()));
     painter.setFont(f);
     painter.setPen(QColor::fromRgb(rgb));
     painter.drawText(x, y + metrics_->ascent(),

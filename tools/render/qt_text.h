@@ -18,8 +18,8 @@ class QtTextPlatform : public HeadlessPlatform {
 
   int textWidth(const Font& font, std::string_view text) override;
   int textHeight(const Font& font, std::string_view text) override;
-  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                u32 rgb) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text, u32 rgb,
+                const Rect& clip) override;
 
  private:
   const QFont& qfont(const Font& font);

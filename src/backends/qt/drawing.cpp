@@ -114,12 +114,13 @@ int QtPlatform::textHeight(const Font& font, std::string_view) {
 }
 
 void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                          u32 rgb) {
+                          u32 rgb, const Rect& clip) {
   if (target.empty() || text.empty()) return;
   const RenderedText& r = rendered(font, text, rgb);
   const int x0 = x + r.offset.x(), y0 = y + r.offset.y();
-  const int left = std::max(0, x0), right = std::min(target.width(), x0 + r.picture.width());
-  const int top = std::max(0, y0), bottom = std::min(target.height(), y0 + r.picture.height());
+  const Rect c = intersect(intersect(target.bounds(), clip),
+                           Rect{x0, y0, x0 + r.picture.width(), y0 + r.picture.height()});
+  const int left = c.left, right = c.right, top = c.top, bottom = c.bottom;
   for (int yy = top; yy < bottom; ++yy) {
     const auto* src = reinterpret_cast<const u32*>(r.picture.constScanLine(yy - y0));
     const auto [first, last] = r.inked[static_cast<std::size_t>(yy - y0)];

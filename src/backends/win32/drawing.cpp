@@ -115,13 +115,13 @@ void Win32Platform::renderText(Surface& target, const Font& font, const Rect& cl
 }
 
 void Win32Platform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                             u32 rgb) {
+                             u32 rgb, const Rect& clip) {
   int w = textWidth(font, text), h = textHeight(font, text);
   // Glyphs may reach a little beyond their advance (overhangs of bold and italic faces).
   int m = h / 2 + 2;
   Rect box{x, y, x + w, y + h};
-  renderText(target, font, Rect{x - m, y - m, x + w + m, y + h + m}, box, text, rgb,
-             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  renderText(target, font, intersect(Rect{x - m, y - m, x + w + m, y + h + m}, clip), box, text,
+             rgb, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }
 
 // The display's pixels from (x, y) of the desktop, through the display driver's DC.
