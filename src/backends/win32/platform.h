@@ -55,8 +55,8 @@ class Win32Platform final : public Platform {
   // Drawing
   int textWidth(const Font& font, std::string_view text) override;
   int textHeight(const Font& font, std::string_view text) override;
-  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
-                u32 rgb, const Rect& clip) override;
+  void drawText(Surface& target, const Font& font, int x, int y, std::string_view text, u32 rgb,
+                const Rect& clip) override;
   bool captureDesktop(Surface& target, int x, int y, int w, int h) override;
   void snapshotDesktop() override;
 
