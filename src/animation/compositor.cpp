@@ -175,7 +175,7 @@ void Compositor::restore(const DirtyRegion& region) {
 }
 
 // After the flower step: the background with everything planted so far, and the growing
-// flowers over it, into the back buffer. Texts it touches come off; they are printed again.
+// flowers over it, into the back buffer. Texts it touches are printed again over that part.
 void Compositor::composeFrame() {
   if (literal_) return;
   restore_.clear();
