@@ -4,6 +4,7 @@
 
 #include "errors/ErrPtnr.h"
 #include "errors/guard.h"
+#include "generated/version.h"
 #include "host/process.h"
 
 namespace ps {
@@ -31,7 +32,7 @@ void placeLabel(Control& c, float left, float top, float width, float height, Fo
 
 std::string versionText(int major, int minor, int revision) {
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%d.%02d.%04d", major, minor, revision);
+  std::snprintf(buf, sizeof buf, PETALSTREAM_VERSION_TEXT_FORMAT, major, minor, revision);
   return buf;
 }
 

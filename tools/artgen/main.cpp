@@ -31,7 +31,7 @@ std::string versionNumbers(const char* format) {
 
 std::string resourceScript() {
   const std::string numbers = versionNumbers("%d,%d,0,%d");
-  const std::string text = versionNumbers("%d.%02d.%04d");
+  const std::string text = versionNumbers(PETALSTREAM_VERSION_TEXT_FORMAT);
   std::string rc =
       "// Program resources of PetalStream.scr, written by petalstream-artgen: do not edit.\n"
       "#include <winver.h>\n\n"
