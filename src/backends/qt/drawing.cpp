@@ -120,12 +120,11 @@ void QtPlatform::drawText(Surface& target, const Font& font, int x, int y, std::
   const int x0 = x + r.offset.x(), y0 = y + r.offset.y();
   const Rect c = intersect(intersect(target.bounds(), clip),
                            Rect{x0, y0, x0 + r.picture.width(), y0 + r.picture.height()});
-  const int left = c.left, right = c.right, top = c.top, bottom = c.bottom;
-  for (int yy = top; yy < bottom; ++yy) {
+  for (int yy = c.top; yy < c.bottom; ++yy) {
     const auto* src = reinterpret_cast<const u32*>(r.picture.constScanLine(yy - y0));
     const auto [first, last] = r.inked[static_cast<std::size_t>(yy - y0)];
     u32* row = target.row(yy);
-    for (int xx = std::max(left, x0 + first); xx < std::min(right, x0 + last); ++xx)
+    for (int xx = std::max(c.left, x0 + first); xx < std::min(c.right, x0 + last); ++xx)
       row[xx] = blend(src[xx - x0], row[xx]);
   }
 }
