@@ -16,11 +16,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -421,6 +423,31 @@ TEST(Drawing, TextLandsInItsColourAndLeavesTheTopByteZero) {
   EXPECT_GT(h, 8);
   EXPECT_LT(h, 30);
   EXPECT_GT(w.os.textWidth(comic, "https://petalstream.example/"), w.os.textWidth(comic, "x"));
+}
+
+// Rendered texts are kept for the next tick: one text in two colours, texts that differ in a
+// character, and a text asked for again after many others each come out as drawn afresh.
+TEST(Drawing, KeptTextsAreTheirOwnTextAndColour) {
+  World w;
+  Font f;
+  auto draw = [&](std::string_view text, u32 rgb) {
+    Surface s(200, 40, 0);
+    w.os.drawText(s, f, 5, 10, text, rgb, kAll);
+    return std::vector<u32>(s.data(), s.data() + 200 * 40);
+  };
+  auto inkIn = [](const std::vector<u32>& px, u32 mask) {
+    return std::count_if(px.begin(), px.end(), [&](u32 p) { return (p & mask) != 0; });
+  };
+  const auto red = draw("12:34:56", 0xFF0000), blue = draw("12:34:56", 0x0000FF);
+  EXPECT_GT(inkIn(red, 0xFF0000), 10);
+  EXPECT_EQ(inkIn(red, 0x00FFFF), 0);
+  EXPECT_GT(inkIn(blue, 0x0000FF), 10);
+  EXPECT_EQ(inkIn(blue, 0xFFFF00), 0);
+  const auto other = draw("12:34:57", 0xFF0000);
+  EXPECT_NE(other, red);
+  for (int k = 0; k < 40; ++k) draw("text " + std::to_string(k), 0xFF0000);
+  EXPECT_EQ(draw("12:34:56", 0xFF0000), red);
+  EXPECT_EQ(draw("12:34:57", 0xFF0000), other);
 }
 
 TEST(Drawing, TextAtTheEdgesIsClipped) {

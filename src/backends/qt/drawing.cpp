@@ -6,10 +6,10 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <algorithm>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -53,15 +53,21 @@ struct RenderedText {
   std::vector<std::pair<int, int>> inked;
 };
 
+// The entries, looked up by text and colour: a handful, so a look along them costs less than
+// building a key to hash, which every print of every tick would do.
+struct RenderedEntry {
+  std::string text;
+  u32 rgb = 0;
+  RenderedText r;
+};
+
 const RenderedText& rendered(const Font& font, std::string_view text, u32 rgb) {
-  static std::unordered_map<std::string, RenderedText> cache;
+  static std::deque<RenderedEntry> cache;  // stays where it is while entries are added
   static Font cacheFont;
   if (!(cacheFont == font)) cache.clear(), cacheFont = font;
-  std::string key(text);
-  key += '\0';
-  key += std::to_string(rgb);
-  auto it = cache.find(key);
-  if (it != cache.end()) return it->second;
+  for (const RenderedEntry& e : cache) {
+    if (e.rgb == rgb && e.text == text) return e.r;
+  }
   if (cache.size() >= 16) cache.clear();
   const FontCache& fc = cached(font);
   const QFontMetrics& fm = *fc.metrics;
@@ -88,7 +94,7 @@ const RenderedText& rendered(const Font& font, std::string_view text, u32 rgb) {
     while (last > first && (row[last - 1] >> 24) == 0) --last;
     r.inked[static_cast<std::size_t>(y)] = {first, last};
   }
-  return cache.emplace(std::move(key), std::move(r)).first->second;
+  return cache.emplace_back(RenderedEntry{std::string(text), rgb, std::move(r)}).r;
 }
 
 // Source-over of a premultiplied pixel onto an opaque one; the unused top byte stays zero.
