@@ -15,7 +15,6 @@
 class QEventLoop;
 class QScreen;
 class QSettings;
-class QTimer;
 
 namespace ps::qt {
 

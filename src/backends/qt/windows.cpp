@@ -8,9 +8,13 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
+#include <QTimerEvent>
+#include <QWindow>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <utility>
 
 #include "backends/qt/form_window.h"
 #include "backends/qt/shm_present.h"
@@ -51,11 +55,41 @@ QSize logicalSize(QSize device) {
                static_cast<int>(std::ceil(device.height() / dpr)));
 }
 
+namespace {
+// A form's timer, delivered straight from Qt's timer event: the meadow's timer fires fifty times
+// a second, and a QTimer's signal would add a dispatch of its own to each.
+class Ticker : public QObject {
+ public:
+  explicit Ticker(std::function<void()> fire) : fire_(std::move(fire)) {}
+  ~Ticker() override { stop(); }
+  void start(int ms) {
+    stop();
+    id_ = startTimer(ms, Qt::PreciseTimer);
+    interval_ = ms;
+  }
+  void stop() {
+    if (id_ != 0) killTimer(id_);
+    id_ = 0;
+  }
+  bool isActive() const { return id_ != 0; }
+  int interval() const { return interval_; }
+
+ protected:
+  void timerEvent(QTimerEvent* e) override {
+    if (e->timerId() == id_) fire_();
+  }
+
+ private:
+  std::function<void()> fire_;
+  int id_ = 0, interval_ = 0;
+};
+}  // namespace
+
 struct QtPlatform::Window {
   Form* form = nullptr;
   Hwnd handle = 0;
   std::unique_ptr<FormWindow, LaterDeleter> widget;
-  std::unique_ptr<QTimer> timer;
+  std::unique_ptr<Ticker> timer;
   i32 interval = 0;
   bool timerOn = false;
   i32 style = 0;
@@ -356,10 +390,8 @@ void QtPlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {
 
 void QtPlatform::applyTimer(Window& w) {
   if (!w.timer) {
-    w.timer = std::make_unique<QTimer>();
-    w.timer->setTimerType(Qt::PreciseTimer);
     Form* form = w.form;
-    QObject::connect(w.timer.get(), &QTimer::timeout, [this, form] {
+    w.timer = std::make_unique<Ticker>([this, form] {
       if (find(*form) == nullptr) return;
       Saver::deliver([form] { form->timerExpired(); });
     });
@@ -411,7 +443,10 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
   // Paint events (an exposure, a new size) show the surface from now on.
   fw->setSurface(&surface);
   if (presenter(*w)) {
-    if (w->presenter->present(surface, dirty, fw->devicePixelRatio())) return;
+    // The window's own ratio: the widget's way to it looks for its screen first, every frame.
+    const QWindow* handle = fw->windowHandle();
+    const double dpr = handle != nullptr ? handle->devicePixelRatio() : fw->devicePixelRatio();
+    if (w->presenter->present(surface, dirty, dpr)) return;
     w->presenter.reset();
     fw->presentDirectly(nullptr);
     fw->update();  // what the failed frame may have missed
