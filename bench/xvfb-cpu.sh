@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # CPU time per second of running, at 1920x1080 under Xvfb, of the screensaver and of the X
-# server that shows it, beside two hacks of XScreenSaver run with -root on the same server.
+# server that shows it, beside two hacks of XScreenSaver run with -root on the same server and a
+# bare X client that wakes up as often as the meadow's timer (what waking up costs at all).
 #
 #   bash bench/xvfb-cpu.sh [BUILD_DIR] [SECONDS] [ROUNDS]   (defaults: build/linux, 20, 3)
 #
@@ -93,6 +94,11 @@ median() {
 
 LABELS=("petalstream /S (full screen)" "petalstream --root")
 COMMANDS=("$BIN /S" "$BIN --root")
+# The floor: a bare X client that wakes as often and shows one point each time.
+if [ -x "$BUILD/petalstream-xcb-floor" ]; then
+  LABELS+=("bare X client, 50 wake-ups/s")
+  COMMANDS+=("$BUILD/petalstream-xcb-floor 20")
+fi
 for h in $HACKS; do
   if [ -x "$h" ]; then
     LABELS+=("$(basename "$h") -root")
