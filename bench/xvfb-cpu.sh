@@ -9,7 +9,8 @@
 # after 3 s of warming up, the CPU time of every thread of the program and of the server is read
 # at the start and the end of the measured span. The rounds take the programs in turn, so that
 # what the machine does meanwhile falls on all of them alike. Prints one line per run and, with
-# more than one round, the median of each program's runs.
+# more than one round, the median of each program's runs and of its ratio to the last hack
+# (program and server together, each round against the same round's run of the hack).
 #
 # The times are the scheduler's exact run times (/proc/PID/task/*/schedstat). The tick counts of
 # /proc/PID/stat are samples taken 100 times a second: for a program that runs half a
@@ -51,7 +52,7 @@ cpu_ns() {
 }
 
 # measure LABEL COMMAND...: prints "LABEL  program N%  X server M%" and keeps the figures.
-declare -A RESULTS
+declare -A RESULTS BYROUND
 measure() {
   local label=$1
   shift
@@ -86,10 +87,11 @@ measure() {
   set -- $line
   printf "%-34s program %5.2f%%   X server %5.2f%%   (%s s)\n" "$label" "$1" "$2" "$3"
   RESULTS[$label]+="$1 $2,"
+  BYROUND[$label|$round]="$1 $2"
 }
 
 median() {
-  grep . | sort -g | awk '{v[NR] = $1} END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'
+  grep . | sort -g | awk '{v[NR] = $1} END {if (NR) print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'
 }
 
 LABELS=("petalstream /S (full screen)" "petalstream --root")
@@ -124,4 +126,18 @@ if [ "$ROUNDS" -gt 1 ]; then
     x=$(echo "$runs" | tr ',' '\n' | awk '{print $2}' | median)
     printf "%-34s program %5.2f%%   X server %5.2f%%\n" "$label" "$p" "$x"
   done
+  # Program and server together against the last hack (swirl by default), round by round.
+  ref=${LABELS[${#LABELS[@]} - 1]}
+  if [ -n "${RESULTS[$ref]:-}" ] && [ "$ref" != "${LABELS[0]}" ]; then
+    echo "Program and X server together against $ref (median of the rounds' ratios):"
+    for label in "${LABELS[@]}"; do
+      [ "$label" = "$ref" ] && continue
+      r=$(for round in $(seq "$ROUNDS"); do
+        a=${BYROUND[$label|$round]:-} b=${BYROUND[$ref|$round]:-}
+        [ -n "$a" ] && [ -n "$b" ] && echo "$a $b"
+      done | awk '$3 + $4 > 0 {printf "%.3f\n", ($1 + $2) / ($3 + $4)}' | median)
+      [ -n "$r" ] || continue
+      printf "%-34s %.2f\n" "$label" "$r"
+    done
+  fi
 fi
