@@ -770,6 +770,25 @@ TEST(Windows, TheTimerFiresWhileOnAndNotWhenOff) {
   w.process.forms.unload(f);
 }
 
+// A window unloaded by its own tick takes its timer along, from inside that tick.
+TEST(Windows, AWindowUnloadedByItsOwnTickTicksNoMore) {
+  World w;
+  struct Leaving : SurfaceForm {
+    Process* process = nullptr;
+    void timerExpired() override {
+      ++ticks;
+      process->forms.unload(*this);
+    }
+  } f;
+  f.process = &w.process;
+  w.process.forms.load(f);
+  w.os.setTimer(f, 10, true);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return f.ticks >= 1; }, 2000));
+  QTest::qWait(100);
+  EXPECT_EQ(f.ticks, 1);
+  EXPECT_FALSE(w.process.forms.isLoaded(f));
+}
+
 TEST(Windows, PresentedPixelsAreWhatTheWindowShows) {
   World w;
   SurfaceForm f;

@@ -89,7 +89,7 @@ struct QtPlatform::Window {
   Form* form = nullptr;
   Hwnd handle = 0;
   std::unique_ptr<FormWindow, LaterDeleter> widget;
-  std::unique_ptr<Ticker> timer;
+  std::unique_ptr<Ticker, LaterDeleter> timer;  // may go from inside its own tick
   i32 interval = 0;
   bool timerOn = false;
   i32 style = 0;
@@ -391,10 +391,10 @@ void QtPlatform::setTimer(Form& form, i32 intervalMs, bool enabled) {
 void QtPlatform::applyTimer(Window& w) {
   if (!w.timer) {
     Form* form = w.form;
-    w.timer = std::make_unique<Ticker>([this, form] {
+    w.timer.reset(new Ticker([this, form] {
       if (find(*form) == nullptr) return;
       Saver::deliver([form] { form->timerExpired(); });
-    });
+    }));
   }
   if (w.timerOn && w.interval > 0) {
     // Switching on, or a new interval, starts the count afresh.
