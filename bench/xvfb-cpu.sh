@@ -52,7 +52,7 @@ cpu_ns() {
 }
 
 # measure LABEL COMMAND...: prints "LABEL  program N%  X server M%" and keeps the figures.
-declare -A RESULTS BYROUND
+declare -A RESULTS  # "LABEL|ROUND" -> "program server"
 measure() {
   local label=$1
   shift
@@ -86,8 +86,16 @@ measure() {
     'BEGIN {s = t1 - t0; printf "%.2f %.2f %.1f", p / s / 1e7, x / s / 1e7, s}')
   set -- $line
   printf "%-34s program %5.2f%%   X server %5.2f%%   (%s s)\n" "$label" "$1" "$2" "$3"
-  RESULTS[$label]+="$1 $2,"
-  BYROUND[$label|$round]="$1 $2"
+  RESULTS[$label|$round]="$1 $2"
+}
+
+# runs LABEL: the label's figures, a round a line.
+runs() {
+  local r
+  for r in $(seq "$ROUNDS"); do
+    [ -n "${RESULTS[$1|$r]:-}" ] && echo "${RESULTS[$1|$r]}"
+  done
+  return 0
 }
 
 median() {
@@ -120,20 +128,19 @@ done
 if [ "$ROUNDS" -gt 1 ]; then
   echo "Medians:"
   for label in "${LABELS[@]}"; do
-    runs=${RESULTS[$label]:-}
-    [ -n "$runs" ] || continue
-    p=$(echo "$runs" | tr ',' '\n' | awk '{print $1}' | median)
-    x=$(echo "$runs" | tr ',' '\n' | awk '{print $2}' | median)
+    [ -n "$(runs "$label")" ] || continue
+    p=$(runs "$label" | awk '{print $1}' | median)
+    x=$(runs "$label" | awk '{print $2}' | median)
     printf "%-34s program %5.2f%%   X server %5.2f%%\n" "$label" "$p" "$x"
   done
   # Program and server together against the last hack (swirl by default), round by round.
   ref=${LABELS[${#LABELS[@]} - 1]}
-  if [ -n "${RESULTS[$ref]:-}" ] && [ "$ref" != "${LABELS[0]}" ]; then
+  if [ -n "$(runs "$ref")" ] && [ "$ref" != "${LABELS[0]}" ]; then
     echo "Program and X server together against $ref (median of the rounds' ratios):"
     for label in "${LABELS[@]}"; do
       [ "$label" = "$ref" ] && continue
       r=$(for round in $(seq "$ROUNDS"); do
-        a=${BYROUND[$label|$round]:-} b=${BYROUND[$ref|$round]:-}
+        a=${RESULTS[$label|$round]:-} b=${RESULTS[$ref|$round]:-}
         [ -n "$a" ] && [ -n "$b" ] && echo "$a $b"
       done | awk '$3 + $4 > 0 {printf "%.3f\n", ($1 + $2) / ($3 + $4)}' | median)
       [ -n "$r" ] || continue
