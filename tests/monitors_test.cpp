@@ -83,13 +83,21 @@ struct PrimaryRun {
   Random random;
 };
 
-PrimaryRun runPrimary(std::vector<Rect> others) {
-  Desktop d(std::move(others));
+// With `plugged`, the other monitors come and go while the meadow runs: all plugged in at
+// frame 20, the last one out again at frame 40.
+PrimaryRun runPrimary(std::vector<Rect> others, bool plugged = false) {
+  Desktop d(plugged ? std::vector<Rect>{} : others);
   d.start();
   for (int k = 0; k < 60; ++k) {
     d.tick();
     if (k == 30) {
       for (auto& m : d.others()) m->Form_Resize();
+    }
+    if (plugged && (k == 20 || k == 40)) {
+      d.w.os.otherMonitors = others;
+      if (k == 40) d.w.os.otherMonitors.pop_back();
+      Saver::deliver([] { Saver::monitorsChanged(); });
+      EXPECT_EQ(d.others().size(), d.w.os.otherMonitors.size());
     }
   }
   PrimaryRun r;
@@ -105,12 +113,103 @@ PrimaryRun runPrimary(std::vector<Rect> others) {
 TEST(Monitors, ThePrimaryMonitorDrawsWhatItDrawsAlone) {
   // The random background on (the stored default) and a restart on the other monitors between
   // the primary's frames: none of it takes a draw from the primary's sequence.
-  PrimaryRun alone = runPrimary({}), together = runPrimary(kOthers);
+  // Nor do monitors plugged in and out while it runs.
+  PrimaryRun alone = runPrimary({});
   EXPECT_GT(alone.lastFlower, 0);
-  EXPECT_TRUE(sameSurface(alone.window, together.window));
-  EXPECT_EQ(alone.lastFlower, together.lastFlower);
-  EXPECT_EQ(alone.background, together.background);
-  EXPECT_EQ(testing::drawsBetween(alone.random, together.random, 0), 0);
+  for (bool plugged : {false, true}) {
+    PrimaryRun together = runPrimary(kOthers, plugged);
+    EXPECT_TRUE(sameSurface(alone.window, together.window)) << plugged;
+    EXPECT_EQ(alone.lastFlower, together.lastFlower) << plugged;
+    EXPECT_EQ(alone.background, together.background) << plugged;
+    EXPECT_EQ(testing::drawsBetween(alone.random, together.random, 0), 0) << plugged;
+  }
+}
+
+TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
+  Desktop d({});
+  d.start();
+  for (int k = 0; k < 10; ++k) d.tick();
+  d.w.os.calls.clear();
+  d.w.os.otherMonitors = kOthers;
+  Saver::deliver([] { Saver::monitorsChanged(); });
+  ASSERT_EQ(d.others().size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    frmMonitor& m = *d.others()[i];
+    EXPECT_TRUE(d.w.process.forms.isLoaded(m));
+    EXPECT_EQ(m.monitorArea(), kOthers[i]);
+    EXPECT_EQ(m.window().width(), kOthers[i].width());
+    EXPECT_EQ(m.window().height(), kOthers[i].height());
+  }
+  // As at the start: topmost without the activation, then shown; the primary window untouched.
+  std::string h1 = std::to_string(d.others()[0]->hWnd());
+  EXPECT_EQ(d.w.os.only({"showWindow", "SetWindowPos(" + h1, "maximizeWindow"}),
+            (Calls{"maximizeWindow(frmMain)", "SetWindowPos(" + h1 + ",-1,0,0,0,0,19)",
+                   "showWindow(frmMain)", "maximizeWindow(frmMain)", "showWindow(frmMain)"}));
+  EXPECT_EQ(d.w.process.main().window().width(), 320);
+  for (int k = 0; k < 40; ++k) d.tick();
+  EXPECT_TRUE(std::any_of(d.others()[1]->Flowers.begin(), d.others()[1]->Flowers.end(),
+                          [](const Flower& f) { return f.State == -1; }));
+  // A change that leaves every monitor where it was changes nothing.
+  d.w.os.calls.clear();
+  Saver::deliver([] { Saver::monitorsChanged(); });
+  EXPECT_EQ(d.w.os.calls, Calls{});
+
+  // The first monitor goes: the second takes its place in the list, so the first meadow
+  // covers it now, and the second meadow goes quietly.
+  frmMonitor* first = d.others()[0].get();
+  d.w.os.otherMonitors = {kOthers[1]};
+  Saver::deliver([] { Saver::monitorsChanged(); });
+  ASSERT_EQ(d.others().size(), 1u);
+  EXPECT_EQ(d.others()[0].get(), first);
+  EXPECT_EQ(first->monitorArea(), kOthers[1]);
+  EXPECT_EQ(first->window().width(), kOthers[1].width());
+  EXPECT_EQ(first->window().height(), kOthers[1].height());
+  EXPECT_EQ(d.w.os.count("destroyWindow(frmMain)"), 1);
+  EXPECT_EQ(d.w.os.count("quit"), 0);
+  EXPECT_EQ(d.w.os.count("exitProcess(0)"), 0);
+  for (int k = 0; k < 5; ++k) d.tick();
+
+  // Input still ends everything once, in the usual order.
+  d.w.os.calls.clear();
+  EXPECT_TRUE(testing::endsProgram([&] { first->Form_KeyDown(16, 0); }));
+  EXPECT_EQ(d.w.os.only({"ShowCursor", "exitProcess"}),
+            (Calls{"ShowCursor(-1)", "ShowCursor(-1)", "exitProcess(0)"}));
+  // The remaining other meadow went first; the primary's unload ended the process.
+  EXPECT_EQ(d.w.os.count("destroyWindow(frmMain)"), 1);
+}
+
+TEST(Monitors, WindowsFollowTheirMonitorsWhenTheyChange) {
+  Desktop d(kOthers);
+  d.start();
+  for (int k = 0; k < 10; ++k) d.tick();
+  d.w.os.calls.clear();
+  // The primary monitor grows and the first other moves and shrinks; the second stays.
+  d.w.os.screen = SizeF{400, 300};
+  const Rect moved{400, 0, 560, 120};
+  d.w.os.otherMonitors = {moved, kOthers[1]};
+  Saver::deliver([] { Saver::monitorsChanged(); });
+  frmMain& primary = d.w.process.main();
+  EXPECT_EQ(primary.window().width(), 400);
+  EXPECT_EQ(primary.window().height(), 300);
+  EXPECT_EQ(d.others()[0]->monitorArea(), moved);
+  EXPECT_EQ(d.others()[0]->window().width(), moved.width());
+  EXPECT_EQ(d.others()[0]->window().height(), moved.height());
+  EXPECT_EQ(d.w.os.count("maximizeWindow(frmMain)"), 2);
+  EXPECT_EQ(d.w.os.count("createWindow(frmMain)") + d.w.os.count("destroyWindow(frmMain)"), 0);
+  for (int k = 0; k < 5; ++k) d.tick();
+  EXPECT_TRUE(d.w.process.forms.isLoaded(primary));
+}
+
+TEST(Monitors, OutsideTheRunningModeAChangeLoadsNoMeadow) {
+  for (const char* line : {"/C", "/P 1234"}) {
+    Desktop d({});
+    d.w.os.cmdLine = line;
+    d.start();
+    d.w.os.otherMonitors = kOthers;
+    Saver::deliver([] { Saver::monitorsChanged(); });
+    EXPECT_TRUE(d.others().empty()) << line;
+    EXPECT_EQ(d.w.os.count("createWindow(frmMain)"), 0) << line;
+  }
 }
 
 TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {

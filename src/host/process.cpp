@@ -58,4 +58,10 @@ frmMonitor& Process::addMonitor(int index, const Rect& area) {
   return *monitors_.back();
 }
 
+void Process::dropLastMonitor() {
+  if (monitors_.empty()) return;
+  released_.push_back(std::move(monitors_.back()));
+  monitors_.pop_back();
+}
+
 }  // namespace ps

@@ -46,9 +46,12 @@ class Process {
   frmInfo& info();
   ErrPtnr& errPtnr();
   bool hasErrPtnr() const { return errPtnr_ != nullptr; }
-  // The meadow of a monitor beyond the primary one (index 1 and up of the platform's list),
-  // made anew for each running mode and kept until the process ends.
+  // The meadows of the monitors beyond the primary one, monitor i + 1 at place i: made anew
+  // for each running mode and for each monitor plugged in while it runs.
   frmMonitor& addMonitor(int index, const Rect& area);
+  // The last of them, its window unloaded (its monitor went): kept until the process ends, as
+  // its own events may still be on the stack.
+  void dropLastMonitor();
   const std::vector<std::unique_ptr<frmMonitor>>& monitors() const { return monitors_; }
 
   // Bounds the chain of reports between exitScreensaver and the error report.

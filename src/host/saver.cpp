@@ -53,6 +53,11 @@ i16 SetTopMost(Form& form, i16 topMost, i16 activate) {
   return result;
 }
 
+namespace {
+// Loads, raises and shows the meadow of monitor `index` (1 and up), without the activation.
+void showOtherMonitor(Guard& g, std::size_t index, const Rect& area);
+}  // namespace
+
 void Main() {
   Process& p = P();
   Platform& os = p.platform;
@@ -122,14 +127,49 @@ void Main() {
     g([&] { SetTopMost(p.main(), kTrue, kTrue); });
     g([&] { p.forms.show(p.main()); });
     // Every other monitor shows a meadow of its own, behind the primary one in the ending.
-    for (std::size_t i = 1; i < monitors.size(); ++i) {
-      frmMonitor* other = nullptr;
-      g([&] { other = &p.addMonitor(static_cast<int>(i), monitors[i]); });
-      if (other == nullptr) continue;
-      g([&] { p.forms.load(*other); });
-      g([&] { SetTopMost(*other, kTrue, kFalse); });
-      g([&] { p.forms.show(*other); });
-    }
+    for (std::size_t i = 1; i < monitors.size(); ++i) showOtherMonitor(g, i, monitors[i]);
+  }
+}
+
+namespace {
+void showOtherMonitor(Guard& g, std::size_t index, const Rect& area) {
+  Process& p = P();
+  frmMonitor* other = nullptr;
+  g([&] { other = &p.addMonitor(static_cast<int>(index), area); });
+  if (other == nullptr) return;
+  g([&] { p.forms.load(*other); });
+  g([&] { SetTopMost(*other, kTrue, kFalse); });
+  g([&] { p.forms.show(*other); });
+}
+}  // namespace
+
+void monitorsChanged() {
+  Process& p = P();
+  Platform& os = p.platform;
+  if (p.ScreenSaverMode == kFalse || !p.forms.isLoaded(p.main())) return;
+  Guard g("Saver", "monitorsChanged");
+  std::vector<Rect> monitors;
+  g([&] { monitors = os.monitors(); });
+  if (monitors.empty()) return;
+  // The meadows of monitors that went unload quietly, the last first.
+  while (p.monitors().size() > monitors.size() - 1) {
+    if (!g([&] { p.forms.unload(*p.monitors().back()); })) return;
+    p.dropLastMonitor();
+  }
+  // A window whose monitor moved or changed its size covers it again (and lays its scene out
+  // anew when its size changed); the primary monitor's window follows the primary monitor.
+  auto follow = [&](Form& window, std::size_t i) {
+    if (window.monitorArea() == monitors[i]) return;
+    window.setMonitor(static_cast<int>(i), monitors[i]);
+    window.setMaximized();
+  };
+  g([&] { follow(p.main(), 0); });
+  for (std::size_t i = 1; i <= p.monitors().size(); ++i) {
+    g([&] { follow(*p.monitors()[i - 1], i); });
+  }
+  // A monitor plugged in gets a meadow of its own, as if it had been there from the start.
+  for (std::size_t i = p.monitors().size() + 1; i < monitors.size(); ++i) {
+    showOtherMonitor(g, i, monitors[i]);
   }
 }
 

@@ -21,6 +21,11 @@ i16 SetTopMost(Form& form, i16 topMost, i16 activate);
 // the user may not leave.
 void exitScreensaver();
 
+// The monitors changed (one plugged in or out, moved, resized, another made the primary): in
+// the running mode every monitor is covered again, each by a meadow of its own, the primary
+// monitor's window following the primary monitor. A backend delivers it after the change.
+void monitorsChanged();
+
 // The session ends (a termination signal): every window unloads, the last loaded first, and
 // the process ends.
 [[noreturn]] void endSession();

@@ -25,9 +25,19 @@ Hwnd NullPlatform::createWindow(Form& form) {
 void NullPlatform::destroyWindow(Form& form) {
   windows.erase(form.hWnd());
   clients.erase(&form);
+  shown_.erase(&form);
 }
 
 void NullPlatform::showWindow(Form& form) {
+  shown_.insert(&form);
+  fillMonitor(form);
+}
+
+void NullPlatform::maximizeWindow(Form& form) {
+  if (shown_.count(&form) != 0) fillMonitor(form);
+}
+
+void NullPlatform::fillMonitor(Form& form) {
   if (!form.maximized()) return;
   std::vector<Rect> all = monitors();
   const auto i = static_cast<std::size_t>(form.monitor());

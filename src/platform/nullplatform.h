@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,8 @@ class NullPlatform : public Platform {
   void destroyWindow(Form& form) override;
   void showWindow(Form& form) override;  // a maximized window takes its monitor
   bool showModal(Form&) override { return false; }
-  void hideWindow(Form&) override {}
-  void maximizeWindow(Form&) override {}
+  void hideWindow(Form& form) override { shown_.erase(&form); }
+  void maximizeWindow(Form& form) override;  // a shown window takes its monitor at once
   void formChanged(Form&) override {}
   void controlChanged(Form&, Control&) override {}
   SizeF clientSize(const Form& form) override;
@@ -95,8 +96,11 @@ class NullPlatform : public Platform {
   void appendToFile(const std::string&, std::string_view, bool) override {}
 
  private:
+  void fillMonitor(Form& form);
+
   std::string resources_;
   Hwnd nextHandle_ = 0x1000;
+  std::set<const Form*> shown_;
 };
 
 }  // namespace ps

@@ -60,10 +60,12 @@ bool FakePlatform::showModal(Form& form) {
 
 void FakePlatform::hideWindow(Form& form) {
   log("hideWindow(" + form.name() + ")");
+  NullPlatform::hideWindow(form);
 }
 
 void FakePlatform::maximizeWindow(Form& form) {
   log("maximizeWindow(" + form.name() + ")");
+  NullPlatform::maximizeWindow(form);
 }
 
 void FakePlatform::formChanged(Form& form) {

@@ -151,6 +151,11 @@ class QtPlatform : public Platform {
   bool desktopTaken_ = false;
   int signalPipe_[2] = {-1, -1};
   bool running_ = false;
+  // Tells the system of a change of the monitors once Qt has finished making it; gone with
+  // the platform, and with it what it would still deliver.
+  void watchMonitors();
+  std::unique_ptr<QObject> monitorWatch_;
+  bool monitorsChanging_ = false;
 };
 
 }  // namespace ps::qt

@@ -108,6 +108,27 @@ struct QtPlatform::Window {
 
 QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
   QApplication::setQuitOnLastWindowClosed(false);  // the registry of loaded windows decides
+  // A hack's one window is the daemon's to place; it runs one hack per monitor.
+  if (!launch_.xscreensaver) watchMonitors();
+}
+
+void QtPlatform::watchMonitors() {
+  monitorWatch_ = std::make_unique<QObject>();
+  auto changed = [this] {
+    // Qt tells of a screen while it is still adding or removing it (windows on a screen that
+    // goes move on afterwards): the system looks once the burst of changes is over.
+    if (monitorsChanging_) return;
+    monitorsChanging_ = true;
+    QTimer::singleShot(0, monitorWatch_.get(), [this] {
+      monitorsChanging_ = false;
+      if (Process::exists()) Saver::deliver([] { Saver::monitorsChanged(); });
+    });
+  };
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (app == nullptr) return;
+  QObject::connect(app, &QGuiApplication::screenAdded, monitorWatch_.get(), changed);
+  QObject::connect(app, &QGuiApplication::screenRemoved, monitorWatch_.get(), changed);
+  QObject::connect(app, &QGuiApplication::primaryScreenChanged, monitorWatch_.get(), changed);
 }
 
 QtPlatform::~QtPlatform() = default;
