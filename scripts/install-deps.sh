@@ -25,6 +25,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # xrdb (Xft.dpi for the scaled screens) and xrandr; a nested X server with two monitors
   x11-xserver-utils xserver-xephyr
+  # an X server whose monitors can be plugged in and out while a program runs
+  xserver-xorg-core xserver-xorg-video-dummy
   # used by the scripts themselves (pgrep, flock, timeout)
   procps util-linux coreutils
   # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test

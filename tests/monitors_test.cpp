@@ -129,10 +129,14 @@ TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
   Desktop d({});
   d.start();
   for (int k = 0; k < 10; ++k) d.tick();
+  d.w.process.main().Form_MouseMove(0, 0, 10, 10);
   d.w.os.calls.clear();
   d.w.os.otherMonitors = kOthers;
   Saver::deliver([] { Saver::monitorsChanged(); });
   ASSERT_EQ(d.others().size(), 2u);
+  // The desktop (or the pointer with it) may have moved: the next position is only recorded.
+  EXPECT_FALSE(testing::endsProgram([&] { d.w.process.main().Form_MouseMove(0, 0, 300, 200); }));
+  EXPECT_EQ(d.w.process.main().LastX, 300);
   for (std::size_t i = 0; i < 2; ++i) {
     frmMonitor& m = *d.others()[i];
     EXPECT_TRUE(d.w.process.forms.isLoaded(m));

@@ -148,6 +148,10 @@ void monitorsChanged() {
   Platform& os = p.platform;
   if (p.ScreenSaverMode == kFalse || !p.forms.isLoaded(p.main())) return;
   Guard g("Saver", "monitorsChanged");
+  // The desktop may have moved under the pointer, or the pointer with it (X keeps it on a
+  // monitor): positions are measured anew, the next report of each window only recorded.
+  g([&] { p.main().LastX = p.main().LastY = 0; });
+  for (const auto& m : p.monitors()) g([&] { m->LastX = m->LastY = 0; });
   std::vector<Rect> monitors;
   g([&] { monitors = os.monitors(); });
   if (monitors.empty()) return;

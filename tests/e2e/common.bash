@@ -149,3 +149,12 @@ dark() {
   convert "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray -negate -threshold 80% \
     -format "%[fx:int(mean*w*h+0.5)]" info:
 }
+
+# head_meadow FILE W H NAME: the picture of one head shows a whole meadow: grass along the
+# bottom, the date at the bottom left, the address at the bottom right.
+head_meadow() {
+  local f=$1 w=$2 h=$3
+  [ "$(colours "$f" 0 $((h - 60)) "$w" 60)" -gt 200 ] || fail "$4: no grass along the bottom"
+  [ "$(whites "$f" 0 $((h - 18)) 160 18)" -gt 30 ] || fail "$4: no date at the bottom left"
+  [ "$(whites "$f" $((w - 200)) $((h - 18)) 200 18)" -gt 30 ] || fail "$4: no address at the bottom right"
+}

@@ -9,15 +9,6 @@ start_x 1900x800
 start_two_heads "$WORK" || skip "no nested X server with two heads (Xephyr, xrandr)"
 PIDS+=("$XEPHYR_PID")
 
-# head_meadow FILE W H NAME: the picture of one head shows a whole meadow: grass along the
-# bottom, the date at the bottom left, the address at the bottom right.
-head_meadow() {
-  local f=$1 w=$2 h=$3
-  [ "$(colours "$f" 0 $((h - 60)) "$w" 60)" -gt 200 ] || fail "$4: no grass along the bottom"
-  [ "$(whites "$f" 0 $((h - 18)) 160 18)" -gt 30 ] || fail "$4: no date at the bottom left"
-  [ "$(whites "$f" $((w - 200)) $((h - 18)) 200 18)" -gt 30 ] || fail "$4: no address at the bottom right"
-}
-
 # run_two NAME: /S with the pointer on the second head; both heads' pictures in
 # $WORK/NAME-0.png and $WORK/NAME-1.png.
 run_two() {

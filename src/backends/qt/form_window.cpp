@@ -372,19 +372,24 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
   run([this] { form_->Form_Resize(); });
 }
 
+void FormWindow::pointerAt(i16 buttons, i16 shift, QPointF at, QPointF global) {
+  if (pointerIgnored_ || lastPointer_ == global) return;
+  lastPointer_ = global;
+  run([&] {
+    form_->Form_MouseMove(buttons, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
+  });
+}
+
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
   if (!takesInput_) return;
-  QPointF at = e->position();
-  i16 b = buttonCode(e->buttons()), s = shiftState(e->modifiers());
-  run([&] { form_->Form_MouseMove(b, s, static_cast<float>(at.x()), static_cast<float>(at.y())); });
+  pointerAt(buttonCode(e->buttons()), shiftState(e->modifiers()), e->position(),
+            e->globalPosition());
 }
 
 void FormWindow::enterEvent(QEnterEvent* e) {
   // The pointer's first position over the window, as a movement report.
   if (!takesInput_ || !hasMouseTracking()) return;
-  QPointF at = e->position();
-  i16 s = shiftState(e->modifiers());
-  run([&] { form_->Form_MouseMove(0, s, static_cast<float>(at.x()), static_cast<float>(at.y())); });
+  pointerAt(0, shiftState(e->modifiers()), e->position(), e->globalPosition());
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {

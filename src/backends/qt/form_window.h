@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 
 #include "platform/forms.h"
@@ -29,6 +30,9 @@ class FormWindow : public QWidget {
   // Leave the window alone from now on: no more events, widgets kept until deletion.
   void detach() { detached_ = true; }
   bool detached() const { return detached_; }
+  // While on, the pointer's positions are no movement reports: the monitors are changing, and
+  // the server may move the pointer to keep it on one.
+  void ignorePointer(bool on) { pointerIgnored_ = on; }
 
   // Mirror one control (or all) from the model onto its widget.
   void syncControl(const Control& c);
@@ -54,12 +58,18 @@ class FormWindow : public QWidget {
   // A user action on a control: the model acts, then the widget shows the model's state.
   void controlAction(Control& c, const std::function<void()>& fn);
   int px(float twips) const;
+  // A movement report, unless the pointer is where the last one found it: Qt reports the
+  // pointer anew when windows move or appear under it (a monitor plugged in to the left moves
+  // the whole desktop along), which is no movement of the user's.
+  void pointerAt(i16 buttons, i16 shift, QPointF at, QPointF global);
 
   Form* form_;
   float tpp_;
   const Surface* surface_ = nullptr;
   Presenter direct_;
   bool takesInput_ = true;
+  std::optional<QPointF> lastPointer_;  // where the last movement report found it, globally
+  bool pointerIgnored_ = false;
   bool detached_ = false;
   bool syncing_ = false;
   std::map<const Control*, QPointer<QWidget>> widgets_;

@@ -116,11 +116,14 @@ void QtPlatform::watchMonitors() {
   monitorWatch_ = std::make_unique<QObject>();
   auto changed = [this] {
     // Qt tells of a screen while it is still adding or removing it (windows on a screen that
-    // goes move on afterwards): the system looks once the burst of changes is over.
+    // goes move on afterwards): the system looks once the burst of changes is over. Till then
+    // the pointer's moves are the server's, keeping it on a monitor, not the user's.
+    for (auto& [f, w] : windows_) w->widget->ignorePointer(true);
     if (monitorsChanging_) return;
     monitorsChanging_ = true;
     QTimer::singleShot(0, monitorWatch_.get(), [this] {
       monitorsChanging_ = false;
+      for (auto& [f, w] : windows_) w->widget->ignorePointer(false);
       if (Process::exists()) Saver::deliver([] { Saver::monitorsChanged(); });
     });
   };

@@ -165,8 +165,13 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       dpiChanged(nf, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_DISPLAYCHANGE:
-      // A window that fills the screen follows it to its new size (and lays itself out anew).
-      if (nf.maximized && IsWindowVisible(hwnd)) fillScreen(nf, SWP_NOACTIVATE);
+      // Every top-level window hears of it; the system is told once, through the window on
+      // the primary monitor, which a change of the monitors never unloads.
+      if (fillsScreen(nf) && nf.form->monitor() == 0 && IsWindowVisible(hwnd)) {
+        trace("displayChanged(" + std::to_string(LOWORD(lp)) + "," + std::to_string(HIWORD(lp)) +
+              ")");
+        Saver::deliver([] { Saver::monitorsChanged(); });
+      }
       break;
     case WM_ACTIVATE:
       // Keyboard focus comes back to the control that had it, as in a dialog box.
