@@ -12,9 +12,12 @@ for tool in xscreensaver xscreensaver-command runuser useradd cmake pgrep; do
 done
 
 USER_NAME=petalstream-e2e
-id "$USER_NAME" >/dev/null 2>&1 ||
+if ! id "$USER_NAME" >/dev/null 2>&1; then
   useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
     "$USER_NAME" || fail "cannot make the user $USER_NAME"
+  # The user made for the test goes with it, once its processes are ended.
+  trap 'cleanup; userdel "$USER_NAME" 2>/dev/null' EXIT
+fi
 
 # The daemon, the hack and the test's files must be reachable for that user.
 chmod 755 "$WORK"
