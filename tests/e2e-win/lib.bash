@@ -126,7 +126,7 @@ start_saver() {
   SAVER_PID=$!
 }
 
-source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"  # wait_for
+source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"  # wait_for, join_display
 source "$(dirname "${BASH_SOURCE[0]}")/../version.bash"  # build_version
 traced() { grep -qE "$1" "$TRACE" 2>/dev/null; }
 count_traced() { grep -cE "$1" "$TRACE" 2>/dev/null; }

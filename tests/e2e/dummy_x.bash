@@ -6,7 +6,7 @@
 # start_dummy_x WORKDIR WxH: DISPLAY becomes the server, its process id DUMMY_X_PID; false when
 # it cannot be had (no Xorg or dummy driver, or not allowed to start one).
 start_dummy_x() {
-  local work=$1 size=$2 i
+  local work=$1 size=$2
   command -v Xorg >/dev/null && command -v xrandr >/dev/null || return 1
   [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] || return 1
   cat >"$work/xorg-dummy.conf" <<'CONF'
@@ -38,17 +38,7 @@ CONF
   Xorg -displayfd 8 -config "$work/xorg-dummy.conf" -logfile "$work/xorg.log" -noreset \
     -nolisten tcp 8>"$work/xorg.fd" >"$work/xorg.out" 2>&1 &
   DUMMY_X_PID=$!
-  for i in $(seq 100); do
-    [ -s "$work/xorg.fd" ] && break
-    kill -0 "$DUMMY_X_PID" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  [ -s "$work/xorg.fd" ] || return 1
-  export DISPLAY=":$(head -n1 "$work/xorg.fd")"
-  for i in $(seq 50); do
-    xwininfo -root >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  join_display "$work/xorg.fd" "$DUMMY_X_PID" || return 1
   xrandr --output DUMMY0 --mode "$size" --primary >/dev/null 2>&1
 }
 

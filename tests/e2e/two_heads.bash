@@ -9,21 +9,12 @@ HEAD1=800x600+1024+0
 # start_two_heads WORKDIR: DISPLAY becomes the nested server, its process id XEPHYR_PID; false
 # when it cannot be had.
 start_two_heads() {
-  local work=$1 i
+  local work=$1
   command -v Xephyr >/dev/null && command -v xrandr >/dev/null || return 1
   Xephyr -displayfd 8 -screen 1024x768 -screen 800x600 +xinerama -nolisten tcp -noreset \
     8>"$work/xephyr.fd" >"$work/xephyr.log" 2>&1 &
   XEPHYR_PID=$!
-  for i in $(seq 100); do
-    [ -s "$work/xephyr.fd" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/xephyr.fd" ] || return 1
-  export DISPLAY=":$(head -n1 "$work/xephyr.fd")"
-  for i in $(seq 50); do
-    xwininfo -root >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  join_display "$work/xephyr.fd" "$XEPHYR_PID" || return 1
   xrandr --setmonitor head1 800/211x600/159+1024+0 none >/dev/null 2>&1 &&
     xrandr --output default --primary >/dev/null 2>&1
 }
