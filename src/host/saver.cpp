@@ -55,7 +55,15 @@ i16 SetTopMost(Form& form, i16 topMost, i16 activate) {
 
 namespace {
 // Loads, raises and shows the meadow of monitor `index` (1 and up), without the activation.
-void showOtherMonitor(Guard& g, std::size_t index, const Rect& area);
+void showOtherMonitor(Guard& g, std::size_t index, const Rect& area) {
+  Process& p = P();
+  frmMonitor* other = nullptr;
+  g([&] { other = &p.addMonitor(static_cast<int>(index), area); });
+  if (other == nullptr) return;
+  g([&] { p.forms.load(*other); });
+  g([&] { SetTopMost(*other, kTrue, kFalse); });
+  g([&] { p.forms.show(*other); });
+}
 }  // namespace
 
 void Main() {
@@ -130,18 +138,6 @@ void Main() {
     for (std::size_t i = 1; i < monitors.size(); ++i) showOtherMonitor(g, i, monitors[i]);
   }
 }
-
-namespace {
-void showOtherMonitor(Guard& g, std::size_t index, const Rect& area) {
-  Process& p = P();
-  frmMonitor* other = nullptr;
-  g([&] { other = &p.addMonitor(static_cast<int>(index), area); });
-  if (other == nullptr) return;
-  g([&] { p.forms.load(*other); });
-  g([&] { SetTopMost(*other, kTrue, kFalse); });
-  g([&] { p.forms.show(*other); });
-}
-}  // namespace
 
 void monitorsChanged() {
   Process& p = P();
