@@ -139,6 +139,9 @@ wait_window_pid() {
   fail "no window of process $pid after ${limit}s"
 }
 
+# windows_of PID N: true when that process shows exactly N windows.
+windows_of() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
+
 # window_size ID: "WxH" of the window.
 window_size() {
   xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'

@@ -11,17 +11,12 @@ PIDS+=("$DUMMY_X_PID")
 ROOT='#ff00ff'  # the desktop, wherever no meadow covers it
 xsetroot -solid "$ROOT" 2>/dev/null || skip "xsetroot is not installed"
 
-# windows N: waits until the program shows N windows; false after 10 s.
+# windows N: the program shows N windows within 10 s; it must still run either way.
 windows() {
-  local i n=0
-  for i in $(seq 100); do
-    n=$(xdotool search --onlyvisible --pid "$APP" 2>/dev/null | wc -l)
-    [ "$n" = "$1" ] && return 0
-    alive "$APP" || fail "the screensaver ended: $(tail -n 5 "$WORK/hotplug.log")"
-    sleep 0.1
-  done
-  echo "$n windows, not $1" >&2
-  return 1
+  wait_for 10 windows_of "$APP" "$1"
+  local shown=$?
+  alive "$APP" || fail "the screensaver ended: $(tail -n 5 "$WORK/hotplug.log")"
+  return $shown
 }
 # covered NAME GEOMETRY: the monitor at WxH+X+Y shows a whole meadow and none of the desktop.
 covered() {

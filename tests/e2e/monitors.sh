@@ -15,13 +15,8 @@ run_two() {
   xdotool mousemove 1400 300
   run_bg "$1" /S
   wait_window_pid "$APP" 10 >/dev/null
-  local i n=0
-  for i in $(seq 50); do
-    n=$(xdotool search --onlyvisible --pid "$APP" 2>/dev/null | wc -l)
-    [ "$n" -ge 2 ] && break
-    sleep 0.1
-  done
-  [ "$n" = 2 ] || fail "$1: $n windows, not one per head"
+  wait_for 5 windows_of "$APP" 2 ||
+    fail "$1: $(xdotool search --onlyvisible --pid "$APP" 2>/dev/null | wc -l) windows, not one per head"
   sleep 3
   shot "$WORK/$1.png"
   convert "$WORK/$1.png" -crop "$HEAD0" +repage "$WORK/$1-0.png"
