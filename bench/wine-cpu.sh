@@ -5,6 +5,7 @@
 #
 #   bash bench/wine-cpu.sh [WINDOWS_BUILD] [SECONDS] [LINUX_BUILD]
 #                                         (defaults: build/windows, 20, build/linux)
+# A 64-bit build (build/windows64, PetalStream64.scr) runs under 64-bit Wine.
 #
 # The program runs with default settings (an empty store) in a Wine prefix of the benchmark's
 # own; after 5 s of warming up, utime + stime are read from /proc/PID/stat at the start and the
@@ -15,13 +16,16 @@ BUILD=$(cd "${1:-build/windows}" && pwd) || exit 1
 SPAN=${2:-20}
 LINUX_BUILD=${3:-build/linux}
 SCR=$BUILD/PetalStream.scr
+arch=win32
+[ -f "$BUILD/PetalStream64.scr" ] && SCR=$BUILD/PetalStream64.scr arch=win64
 [ -f "$SCR" ] || { echo "wine-cpu.sh: $SCR is not built" >&2; exit 1; }
 for tool in wine Xvfb; do
   command -v $tool >/dev/null || { echo "wine-cpu.sh: $tool is not installed" >&2; exit 1; }
 done
 
-export WINEPREFIX=$BUILD/wineprefix-bench WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX=$BUILD/wineprefix-bench WINEARCH=$arch WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+export PATH="$PWD/cmake/winebin:$PATH"  # `wine` of the prefix's width
 bash cmake/wine-run.sh --prefix "$WINEPREFIX" --init || exit 1
 WORK=$(mktemp -d /tmp/petalstream-wine-bench.XXXXXX)
 export PETALSTREAM_TRACE=$WORK/trace.txt
@@ -39,7 +43,7 @@ HZ=$(getconf CLK_TCK)
 # The Wine server of this prefix.
 wineserver_pid() {
   local p
-  for p in $(pgrep -x wineserver); do
+  for p in $(pgrep -x 'wineserver(32|64)?'); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && {
       echo "$p"
       return

@@ -20,12 +20,15 @@ if(PETALSTREAM_WINDOWS)
     endif()
   endforeach()
 
-  # The Wine prefix is made once per build tree, by a ctest fixture that every Wine test requires.
+  # The Wine prefix, of the build's width (the toolchain's PETALSTREAM_WINEARCH), is made once per
+  # build tree by a ctest fixture that every Wine test requires. Every Wine test is skipped (exit
+  # 77, with the reason) where wine-run.sh finds that this machine cannot run the build's programs.
   set(PETALSTREAM_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix")
   set(PETALSTREAM_WINE_RUN "${PROJECT_SOURCE_DIR}/cmake/wine-run.sh")
-  add_test(NAME wine-prefix COMMAND "${PETALSTREAM_WINE_RUN}" --prefix "${PETALSTREAM_WINEPREFIX}"
-                                    --init)
-  set_tests_properties(wine-prefix PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 400 LABELS wine)
+  add_test(NAME wine-prefix COMMAND "${PETALSTREAM_WINE_RUN}" --arch ${PETALSTREAM_WINEARCH}
+                                    --prefix "${PETALSTREAM_WINEPREFIX}" --init)
+  set_tests_properties(wine-prefix PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 400 LABELS wine
+                                              SKIP_RETURN_CODE 77)
 else()
   find_package(GTest REQUIRED CONFIG)
   include(GoogleTest)
@@ -36,7 +39,8 @@ endif()
 set(PETALSTREAM_TEST_ENVIRONMENT "PETALSTREAM_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
                                  "PETALSTREAM_BUILD_DIR=${CMAKE_BINARY_DIR}")
 if(PETALSTREAM_WINDOWS)
-  list(APPEND PETALSTREAM_TEST_ENVIRONMENT "WINEPREFIX=${PETALSTREAM_WINEPREFIX}" "WINEARCH=win32"
+  list(APPEND PETALSTREAM_TEST_ENVIRONMENT "WINEPREFIX=${PETALSTREAM_WINEPREFIX}"
+       "WINEARCH=${PETALSTREAM_WINEARCH}"
        "WINEDEBUG=-all" "PETALSTREAM_WINE=${PETALSTREAM_WINE_RUN}")
 endif()
 
@@ -79,6 +83,7 @@ function(petalstream_add_gtest target)
     # Naming the target runs it through CMAKE_CROSSCOMPILING_EMULATOR, i.e. wine-run.sh.
     add_test(NAME ${target} COMMAND ${target} --gtest_color=no)
     set_tests_properties(${target} PROPERTIES TIMEOUT ${arg_TIMEOUT} FIXTURES_REQUIRED wineprefix
+                                              SKIP_RETURN_CODE 77
                                               ENVIRONMENT "${PETALSTREAM_TEST_ENVIRONMENT}")
     petalstream_label_tests(${arg_LABEL} ${target})
   else()

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a private prefix, creating the prefix once.
 #
-#   wine-run.sh [--prefix DIR] [--init] [PROGRAM.exe [ARGS...]]
+#   wine-run.sh [--arch win32|win64] [--prefix DIR] [--init] [PROGRAM.exe [ARGS...]]
 #
-# DIR defaults to $WINEPREFIX. --init only makes sure the prefix exists. The program's exit code is
-# passed on. Console programs need no X display; GUI programs use $DISPLAY as it is.
+# DIR defaults to $WINEPREFIX, the width to $WINEARCH or win32. --init only makes sure the prefix
+# exists. The program's exit code is passed on. Where this machine cannot start Wine's 32-bit
+# loader (a kernel without 32-bit support), a win32 run prints why and exits 77: skipped.
+# Console programs need no X display; GUI programs use $DISPLAY as it is.
 # After the program ends the script waits for the prefix's wineserver to go away, so that nothing
 # outlives a test and the next run starts from a clean session.
 set -u
 
 prefix=${WINEPREFIX:-}
+arch=${WINEARCH:-win32}
 init_only=0
 while [ $# -gt 0 ]; do
   case $1 in
+    --arch) arch=$2; shift 2 ;;
     --prefix) prefix=$2; shift 2 ;;
     --init) init_only=1; shift ;;
     --) shift; break ;;
@@ -24,14 +28,25 @@ if [ -z "$prefix" ]; then
   exit 2
 fi
 if [ "$init_only" = 0 ] && [ $# -eq 0 ]; then
-  echo "usage: wine-run.sh [--prefix DIR] [--init] [PROGRAM.exe [ARGS...]]" >&2
+  echo "usage: wine-run.sh [--arch win32|win64] [--prefix DIR] [--init] [PROGRAM.exe [ARGS...]]" >&2
   exit 2
 fi
-command -v wine >/dev/null || { echo "wine-run.sh: wine is not installed (bash scripts/install-deps.sh)" >&2; exit 2; }
+case $arch in win32 | win64) ;; *) echo "wine-run.sh: no such width: $arch" >&2; exit 2 ;; esac
+export WINEARCH=$arch
+# `wine` of that width, for this script and everything it starts.
+export PATH="$(cd "$(dirname "$0")" && pwd)/winebin:$PATH"
+if [ "$arch" = win64 ] && [ ! -x /usr/lib/wine/wine64 ]; then
+  echo "wine-run.sh: 64-bit Wine is not installed (bash scripts/install-deps.sh)" >&2
+  exit 2
+fi
+command -v /usr/bin/wine >/dev/null || { echo "wine-run.sh: wine is not installed (bash scripts/install-deps.sh)" >&2; exit 2; }
+if [ "$arch" = win32 ] && ! why=$(wine --version 2>&1 >/dev/null); then
+  echo "SKIP: this machine cannot run 32-bit programs (Wine's 32-bit loader: ${why:-failed})"
+  exit 77
+fi
 
 case $prefix in /*) ;; *) prefix=$PWD/$prefix ;; esac
 export WINEPREFIX=$prefix
-export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: their installers would ask over a dialog and wait for ever.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
@@ -48,7 +63,7 @@ make_prefix() {
   # No display for the set-up: it shows nothing worth seeing, and a desktop process started now
   # would stay without one.
   if ! (unset DISPLAY WAYLAND_DISPLAY
-        timeout -k 10 "$init_timeout" wineboot -i &&
+        timeout -k 10 "$init_timeout" wine wineboot -i &&
         timeout -k 10 60 wineserver -w) >"$log" 2>&1; then
     echo "wine-run.sh: wineboot failed or took longer than ${init_timeout}s; its output:" >&2
     cat "$log" >&2

@@ -14,11 +14,14 @@ packages=(
   # build
   cmake g++ make ninja-build git ca-certificates pkg-config clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  # Windows build: i686 cross compiler, Wine (32-bit) to run its programs and tests
-  g++-mingw-w64-i686-posix wine wine32:i386
+  # Windows builds: the i686 and x86_64 cross compilers, 32-bit and 64-bit Wine to run their
+  # programs and tests (a kernel without 32-bit support runs only the 64-bit ones), and makensis
+  # for the installer
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 nsis
   # Wine's X11 driver and fonts, for the .scr in a window (Debian only recommends them)
   fonts-wine libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxfixes3:i386
-  libxinerama1:i386 libxcomposite1:i386
+  libxinerama1:i386 libxcomposite1:i386 libxrender1:amd64 libxrandr2:amd64 libxi6:amd64
+  libxcursor1:amd64 libxfixes3:amd64 libxinerama1:amd64 libxcomposite1:amd64
   # Linux build: Qt 6 Widgets on X11
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev libxcb-shm0-dev
   # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts

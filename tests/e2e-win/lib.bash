@@ -9,17 +9,22 @@ BUILD=${1:?usage: $0 BUILD_DIR}
 BUILD=$(cd "$BUILD" && pwd)
 SOURCE=${PETALSTREAM_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$BUILD/wineprefix}
-export WINEARCH=win32 WINEDEBUG=-all
+# The prefix's width is the build's: win32, or win64 for the 64-bit build.
+export WINEARCH=${WINEARCH:-win32} WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE_RUN=${PETALSTREAM_WINE:-$SOURCE/cmake/wine-run.sh}
+# `wine` of that width.
+export PATH="$SOURCE/cmake/winebin:$PATH"
 SCR=$BUILD/PetalStream.scr
+[ "$WINEARCH" = win64 ] && SCR=$BUILD/PetalStream64.scr
 HELPERS=$BUILD/tests/win32
 
 for tool in wine Xvfb xdotool convert compare; do
   command -v $tool >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 [ -f "$SCR" ] || { echo "FAIL: $SCR is not built"; exit 1; }
-"$WINE_RUN" --prefix "$WINEPREFIX" --init || { echo "FAIL: no Wine prefix"; exit 1; }
+"$WINE_RUN" --prefix "$WINEPREFIX" --init
+case $? in 0) ;; 77) exit 77 ;; *) echo "FAIL: no Wine prefix"; exit 1 ;; esac
 
 WORK=$(mktemp -d /tmp/petalstream-wine-e2e.XXXXXX)
 TRACE=$WORK/trace.txt

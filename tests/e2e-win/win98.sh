@@ -6,6 +6,7 @@
 # PwdChangePasswordA of mpr.dll with "SCRSAVE" and 4711; the protocol names "Windows 9x" and
 # only the low 16 bits of the build. The NT family does none of this.
 source "$(dirname "$0")/lib.bash"
+[ "$WINEARCH" = win64 ] && { echo "SKIP: Windows 9x runs no 64-bit program"; exit 77; }
 
 start_display 1024 768
 dir=$(program_folder)
