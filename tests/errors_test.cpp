@@ -240,6 +240,14 @@ TEST(Protocol, VersionRecordEdgeCases) {
   l.process.errPtnr().OnError("Saver", "LoadConfig", Failure(13, "Type mismatch", 42));
   EXPECT_EQ(l.os.files[kPath],
             expectedProtocol("13 (Type mismatch)", "2600   ", "Linux", "5.1") + "\r\n");
+
+  // The 64-bit program says that its Windows is a 64-bit one.
+  World x;
+  x.os.version.wide = true;
+  x.process.errPtnr().OnError("Saver", "LoadConfig", Failure(13, "Type mismatch", 42));
+  EXPECT_EQ(x.os.files[kPath],
+            expectedProtocol("13 (Type mismatch)", "2600   Service Pack 2", "Windows NT (64-bit)") +
+                "\r\n");
 }
 
 TEST(Protocol, DescriptionsAreWrittenUnchangedInTheSystemCodePage) {

@@ -28,7 +28,7 @@ std::string platformName(const OsVersion& v) {
     case 1:
       return "Windows 9x";
     case 2:
-      return "Windows NT";
+      return v.wide ? "Windows NT (64-bit)" : "Windows NT";
     default:
       return v.platformName.empty() ? "Platform " + std::to_string(v.platformId) : v.platformName;
   }

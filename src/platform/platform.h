@@ -40,6 +40,7 @@ struct OsVersion {
   u32 majorVersion = 0, minorVersion = 0, buildNumber = 0, platformId = 0;
   std::array<char, 128> csdVersion{};  // service-pack text, NUL-terminated or not
   std::string platformName;            // for identifiers beyond 0 to 2, named by the backend
+  bool wide = false;  // the program runs as a 64-bit program (so on a 64-bit system)
 };
 
 struct LocalTime {

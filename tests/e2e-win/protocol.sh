@@ -21,14 +21,16 @@ check "End ends the program" wait_for 15 saver_ended
 check "... at once, with code 0" traced '^ExitProcess\(0\)$'
 check "each report sounded the alert" test "$(count_traced '^MessageBeep$')" -eq 2
 check "no meadow was ever shown" test "$(count_traced '^createWindow\(frmMain\)')" -eq 0
-check_protocols "$dir/PetalStream.EPT" 2 "6 (Overflow)" Saver LoadConfig "Windows NT" 6.1 \
+nt="Windows NT"
+[ "$WINEARCH" = win64 ] && nt="Windows NT (64-bit)"
+check_protocols "$dir/PetalStream.EPT" 2 "6 (Overflow)" Saver LoadConfig "$nt" 6.1 \
   "7601   Service Pack 1"
 
 # Neither the program's folder nor the user's own can take a protocol (a folder stands where
 # each file would be): the message that ends the program still names the failure.
 lost=$(program_folder lost)
 mkdir -p "$lost/PetalStream.EPT"
-own=$(winepath -u "$(timeout 60 wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')")/PetalStream
+own=$(wine winepath -u "$(timeout 60 wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')" | tr -d '\r')/PetalStream
 mkdir -p "$own/PetalStream.EPT"
 start_saver "$lost" /c
 check "the lost report is named in the last message" wait_for 30 traced \

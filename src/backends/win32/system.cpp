@@ -208,6 +208,7 @@ OsVersion Win32Platform::GetVersionExA() {
   r.buildNumber = v.dwBuildNumber;
   r.platformId = v.dwPlatformId;
   std::memcpy(r.csdVersion.data(), v.szCSDVersion, r.csdVersion.size());
+  r.wide = sizeof(void*) == 8;
   trace("GetVersionExA = " + std::to_string(ok) + " " + std::to_string(v.dwPlatformId) + " " +
         std::to_string(v.dwMajorVersion) + "." + std::to_string(v.dwMinorVersion) + " " +
         std::to_string(v.dwBuildNumber));

@@ -433,7 +433,14 @@ i32 Win32Platform::GetWindowLongA(Hwnd hwnd, i32 index) {
 }
 
 i32 Win32Platform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
-  i32 r = ::SetWindowLongA(toHwnd(hwnd), index, value);
+  i32 r;
+  if (sizeof(void*) == 8 && index == GWLP_HWNDPARENT) {
+    // 64-bit Windows keeps the owner as a pointer-sized value and takes it only so; a handle
+    // is a sign-extended 32-bit value there.
+    r = static_cast<i32>(::SetWindowLongPtrA(toHwnd(hwnd), index, static_cast<LONG_PTR>(value)));
+  } else {
+    r = ::SetWindowLongA(toHwnd(hwnd), index, value);
+  }
   trace("SetWindowLongA(" + std::to_string(hwnd) + "," + std::to_string(index) + "," +
         std::to_string(value) + ") = " + std::to_string(r));
   return r;
