@@ -9,8 +9,6 @@
 
 namespace ps {
 
-using Allgemein::Zz;
-
 void frmMain::CaptureDesktop(Guard& layout) {
   Platform& os = platform();
   layout([this, &os] {
@@ -42,7 +40,7 @@ void frmMain::Hintergrund() {
   const Settings& s = P().settings;
   Guard g("frmMain", "Hintergrund");
   i16 which = -1;
-  g([&] { which = s.Background; });
+  g([&] { which = meadow_.Background; });
   switch (which) {
     case 0:
       g([this] { picBG().fill(0); });

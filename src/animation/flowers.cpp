@@ -4,15 +4,13 @@
 
 namespace ps {
 
-using Allgemein::Zz;
-
 void frmMain::DrawFlowerCount() {
   const Settings& s = P().settings;
-  P().LastFlower = Zz(mul16(s.maxFlHalf, 20), mul16(s.maxFl, 20));
+  meadow_.LastFlower = Zz(mul16(s.maxFlHalf, 20), mul16(s.maxFl, 20));
 }
 
 void frmMain::SeedFlowers() {
-  const i16 last = P().LastFlower;
+  const i16 last = meadow_.LastFlower;
   const i32 width = roundI32(platform().clientSize(*this).width);
   for (i32 i = 0; i <= last; ++i) {
     checkIndex(i, 0, kSlots - 1);
@@ -25,7 +23,7 @@ void frmMain::SeedFlowers() {
 }
 
 void frmMain::AnimateFlowers() {
-  const i16 last = P().LastFlower;
+  const i16 last = meadow_.LastFlower;
   for (i32 i = 0; i <= last; ++i) {
     checkIndex(i, 0, kSlots - 1);
     Flower& f = Flowers[static_cast<size_t>(i)];

@@ -17,10 +17,13 @@ void endOnInput(const char* procedure) {
 }
 }  // namespace
 
-frmMain::frmMain()
+frmMain::frmMain() : frmMain(MeadowState{P().random, P().LastFlower, P().settings.Background}) {}
+
+frmMain::frmMain(MeadowState state)
     : Form("frmMain"),
       tmrAnimation(*this, ControlKind::Timer, "tmrAnimation"),
       lblURL(*this, ControlKind::Label, "lblURL"),
+      meadow_(state),
       sprites_(platform()) {
   setDesign("", 0, 0, true, 0x000000, Font{"Comic Sans MS", 9.75, 700, false, false, false, 0});
   tmrAnimation.onTimer = [this] { tmrAnimation_Timer(); };
@@ -74,9 +77,9 @@ void frmMain::Form_Resize() {
   });
   bool randomBack = true;
   g([&] { randomBack = s.RandomBack != 0; });
-  if (randomBack) g([&s] { s.Background = Allgemein::Zz(0, 3); });
+  if (randomBack) g([this] { meadow_.Background = Zz(0, 3); });
   bool capture = true;
-  g([&] { capture = (s.Background == 3 || s.RandomBack != 0) && !DesktopCaptured; });
+  g([&] { capture = (meadow_.Background == 3 || s.RandomBack != 0) && !DesktopCaptured; });
   if (capture) CaptureDesktop(g);
   g([this] { Hintergrund(); });
   g([this, &os] {

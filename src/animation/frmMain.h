@@ -27,11 +27,21 @@ struct Flower {
   i16 Planted = 0;
 };
 
+// What a meadow draws from besides its window: its random sequence, its highest flower slot and
+// its background. The primary monitor's meadow draws from the process's own (the background is
+// the settings' field, which a random pick sets); another monitor's from a share of its own.
+struct MeadowState {
+  Random& random;
+  i16& LastFlower;
+  i16& Background;
+};
+
 class frmMain : public Form {
  public:
   static constexpr int kSlots = 501;
 
-  frmMain();
+  frmMain();  // the primary monitor's meadow
+  explicit frmMain(MeadowState state);
 
   void Form_Load() override;
   // The layout pass: sizes the surfaces, paints the background, lays the ground and the flowers
@@ -92,7 +102,11 @@ class frmMain : public Form {
   // Bytes held by the surfaces and sprites.
   std::size_t bytesHeld() const;
 
+  const MeadowState& meadow() const { return meadow_; }
+
  private:
+  // Every random choice of this meadow, from its own sequence.
+  i16 Zz(i16 lo, i16 hi) { return Allgemein::Zz(meadow_.random, lo, hi); }
   void setAnimationTimer(bool on);
   // The three cases of the flower step.
   void waiting(Flower& f);
@@ -107,6 +121,7 @@ class frmMain : public Form {
   // after the text, or to the next line.
   void print(std::string_view text, bool endLine);
 
+  MeadowState meadow_;
   SpriteBank sprites_;
   Surface tile_;  // one strip tile, scaled once per painting
 
@@ -123,7 +138,7 @@ class frmMain : public Form {
 
 template <class X, class Y>
 void frmMain::grass(X x, Y y) {
-  int n = Allgemein::Zz(181, 200);
+  int n = Zz(181, 200);
   float gx = x();
   float gy = y();
   drawSprite(picBG(), n, gx, gy, 32, 32);

@@ -9,14 +9,18 @@
 namespace ps::Allgemein {
 
 i16 Zz(i16 lo, i16 hi) {
+  return Zz(P().random, lo, hi);
+}
+
+i16 Zz(Random& random, i16 lo, i16 hi) {
   // One statement for the error handler: a failing count leaves the result at 0 whether the
   // step is skipped or left, and a retry draws afresh.
   struct {
     i16 lo, hi, result = 0;
   } z{lo, hi};
   Guard g("Allgemein", "Zz");
-  g([&z] {
-    float r = P().random.nextSingle();
+  g([&z, &random] {
+    float r = random.nextSingle();
     i16 k = add16(sub16(z.hi, z.lo), 1);
     double v = std::floor(static_cast<double>(k) * static_cast<double>(r) + z.lo);
     z.result = toI16(static_cast<long long>(v));
