@@ -37,7 +37,6 @@ i16 tileWidthOf(const Image& strip, float twipsPerPixel) {
 
 void frmMain::Hintergrund() {
   Platform& os = platform();
-  const Settings& s = P().settings;
   Guard g("frmMain", "Hintergrund");
   i16 which = -1;
   g([&] { which = meadow_.Background; });
