@@ -39,7 +39,7 @@ TEST(TickText, TheBottomLineFollowsTheDateAndTimeSwitches) {
   }
 }
 
-// The tick at which the clock stands at `ms` (GetTickCount), after a tick at `before`.
+// The tick at which the clock stands at `ms` (tickCount), after a tick at `before`.
 void tickAt(Meadow& m, u32 ms) {
   m.w.os.ticks = ms;
   m.main().tmrAnimation_Timer();

@@ -340,9 +340,9 @@ TEST(SettingsDialog, InfoIsModalAndTheHomepageOpens) {
 
   dlg.cmdHomepage.userClick();
   EXPECT_EQ(w.os.shellOpened, std::vector<std::string>{PETALSTREAM_HOMEPAGE});
-  EXPECT_EQ(w.os.count("ShellExecuteOpen(" + std::to_string(dlg.hWnd()) + "," +
-                       PETALSTREAM_HOMEPAGE + ")"),
-            1);
+  EXPECT_EQ(
+      w.os.count("openAddress(" + std::to_string(dlg.hWnd()) + "," + PETALSTREAM_HOMEPAGE + ")"),
+      1);
   dlg.cmdOK.userClick();
   EXPECT_TRUE(w.os.quitRequested);
 }
@@ -350,9 +350,9 @@ TEST(SettingsDialog, InfoIsModalAndTheHomepageOpens) {
 // A shell that fails once: the report names the procedure, the retry opens the address.
 struct FailingShell : fake::FakePlatform {
   int failures = 1;
-  void ShellExecuteOpen(Hwnd owner, const std::string& address) override {
+  void openAddress(Hwnd owner, const std::string& address) override {
     if (failures-- > 0) raise(err::kPlatform);
-    FakePlatform::ShellExecuteOpen(owner, address);
+    FakePlatform::openAddress(owner, address);
   }
 };
 

@@ -154,10 +154,10 @@ TEST(OnError, RecordsTheReportAndKeepsTheFirstProgramInfo) {
   EXPECT_EQ(r.lblProgInfo.caption(), kProgramInfo);
 
   // Order: pointer shape, protocol, alert, then the host's ending.
-  auto order = w.os.only({"resetMousePointer", "appendToFile", "alert", "GetVersionExA"});
+  auto order = w.os.only({"resetMousePointer", "appendToFile", "alert", "systemVersion"});
   ASSERT_GE(order.size(), 4u);
   EXPECT_EQ(order[0], "resetMousePointer");
-  EXPECT_EQ(order[1], "GetVersionExA");
+  EXPECT_EQ(order[1], "systemVersion");
   EXPECT_EQ(order[2], "appendToFile(" + kPath + ")");
   EXPECT_EQ(order[3], "alert");
 }
@@ -216,7 +216,7 @@ TEST(Protocol, VersionRecordEdgeCases) {
   World w;
   ErrPtnr& r = w.process.errPtnr();
   // 9x: only the low 16 bits of the build; a service-pack field without NUL gives no text.
-  w.os.version.platformId = 1;
+  w.os.version.family = SystemFamily::Windows9x;
   w.os.version.majorVersion = 4;
   w.os.version.minorVersion = 10;
   w.os.version.buildNumber = 0x040A07CE;
@@ -234,7 +234,7 @@ TEST(Protocol, VersionRecordEdgeCases) {
 
   // Platforms beyond the three Windows families are named by their backend.
   World l;
-  l.os.version.platformId = 100;
+  l.os.version.family = SystemFamily::Other;
   l.os.version.platformName = "Linux";
   l.os.version.csdVersion = {};
   l.process.errPtnr().OnError("Saver", "LoadConfig", Failure(13, "Type mismatch", 42));

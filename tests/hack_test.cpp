@@ -98,7 +98,7 @@ TEST(Hack, AFailureOnceTheMeadowRunsEndsItWithOneLine) {
       << w.os.fatal[0];
   EXPECT_EQ(w.os.count("showModal(ErrPtnr)"), 0);
   // The ordinary ending: pointer and flags back, the program ended with them.
-  EXPECT_EQ(w.os.screenSaverRunning, 0);
+  EXPECT_EQ(w.os.screenSaverRunning, false);
   EXPECT_EQ(w.os.calls.back(), "exitProcess(0)");
 }
 

@@ -30,12 +30,12 @@ bool start(World& w, const std::string& commandLine) {
 const Calls kSystemCalls = {};
 
 Calls systemCalls(const World& w) {
-  return w.os.only({"ShowCursor", "SystemParametersInfoA", "VerifyScreenSavePwd", "exitProcess",
-                    "PwdChangePasswordA"});
+  return w.os.only(
+      {"showPointer", "setScreenSaver", "verifyPassword", "exitProcess", "changePassword"});
 }
 
 void useWindows98(World& w) {
-  w.os.version.platformId = 1;
+  w.os.version.family = SystemFamily::Windows9x;
   w.os.version.majorVersion = 4;
   w.os.version.minorVersion = 10;
   w.os.version.buildNumber = 0x040A07CE;  // 9x keeps the version in the high word
@@ -49,8 +49,8 @@ TEST(StartUp, EmptyAndSlashSStartTheRunningMode) {
     EXPECT_FALSE(start(w, cmd)) << cmd;
     EXPECT_EQ(w.process.ScreenSaverMode, kTrue) << cmd;
     EXPECT_TRUE(w.process.forms.isLoaded(w.process.main())) << cmd;
-    EXPECT_EQ(systemCalls(w), (Calls{"SystemParametersInfoA(17,0,0)",
-                                     "SystemParametersInfoA(97,-1,0)", "ShowCursor(0)"}))
+    EXPECT_EQ(systemCalls(w), (Calls{"setScreenSaverActive(false)", "setScreenSaverRunning(true)",
+                                     "showPointer(false)"}))
         << cmd;
     // Made topmost and activated before it is shown.
     auto order = w.os.only({"SetWindowPos", "showWindow"});
@@ -110,7 +110,7 @@ TEST(StartUp, UnknownSwitchesLoadNothingButStillSwitchActivationOff) {
     World w;
     EXPECT_FALSE(start(w, cmd));
     EXPECT_EQ(w.process.forms.count(), 0) << cmd;
-    EXPECT_EQ(systemCalls(w), Calls{"SystemParametersInfoA(17,0,0)"}) << cmd;
+    EXPECT_EQ(systemCalls(w), Calls{"setScreenSaverActive(false)"}) << cmd;
     EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
   }
 }
@@ -120,7 +120,7 @@ TEST(StartUp, SettingsAreLoadedBeforeAnythingElse) {
   start(w, "/X");
   ASSERT_FALSE(w.os.calls.empty());
   EXPECT_EQ(w.os.calls.front(), "GetSetting(maxFl)");
-  auto first = std::find(w.os.calls.begin(), w.os.calls.end(), "SystemParametersInfoA(17,0,0)");
+  auto first = std::find(w.os.calls.begin(), w.os.calls.end(), "setScreenSaverActive(false)");
   auto lastRead = std::find(w.os.calls.begin(), w.os.calls.end(), "GetSetting(Background)");
   EXPECT_LT(lastRead, first);
 }
@@ -176,13 +176,13 @@ TEST(StartUp, APreviewWithoutAHostLoadsNothingAndEnds) {
 TEST(StartUp, PasswordModeOnlyOnThe9xFamily) {
   World nt;
   start(nt, "/A 4711");
-  EXPECT_TRUE(nt.os.only({"PwdChangePasswordA"}).empty());
+  EXPECT_TRUE(nt.os.only({"changePassword"}).empty());
   EXPECT_EQ(nt.process.forms.count(), 0);
 
   World w98;
   useWindows98(w98);
   start(w98, "/a 4711");
-  EXPECT_EQ(w98.os.only({"PwdChangePasswordA"}), Calls{"PwdChangePasswordA(SCRSAVE,4711)"});
+  EXPECT_EQ(w98.os.only({"changePassword"}), Calls{"changePassword(4711)"});
   EXPECT_EQ(w98.process.forms.count(), 0);
 }
 
@@ -210,7 +210,7 @@ TEST(StartUp, IsWinNTAndSetTopMost) {
   w.os.version.result = 0;
   EXPECT_EQ(Saver::IsWinNT(), kFalse);
   w.os.version.result = 1;
-  w.os.version.platformId = 1;
+  w.os.version.family = SystemFamily::Windows9x;
   EXPECT_EQ(Saver::IsWinNT(), kFalse);
 
   frmConfig& f = w.process.config();
@@ -374,15 +374,15 @@ TEST(Ending, NTFamilyRestoresTwiceAndEndsInsideTheUnload) {
   start(w, "/S");
   w.os.calls.clear();
   EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyDown(16, 0); }));
-  EXPECT_EQ(systemCalls(w), (Calls{"ShowCursor(-1)", "SystemParametersInfoA(17,1,0)",
-                                   "SystemParametersInfoA(97,0,0)", "ShowCursor(-1)",
-                                   "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+  EXPECT_EQ(systemCalls(w), (Calls{"showPointer(true)", "setScreenSaverActive(true)",
+                                   "setScreenSaverRunning(false)", "showPointer(true)",
+                                   "setScreenSaverActive(true)", "setScreenSaverRunning(false)",
                                    "exitProcess(0)"}));
   // The process ended while frmMain was still unloading: its window was never destroyed.
   EXPECT_EQ(w.os.count("destroyWindow(frmMain)"), 0);
   EXPECT_EQ(w.os.cursorCount, 1);
-  EXPECT_EQ(w.os.screenSaveActive, 1);
-  EXPECT_EQ(w.os.screenSaverRunning, 0);
+  EXPECT_EQ(w.os.screenSaveActive, true);
+  EXPECT_EQ(w.os.screenSaverRunning, false);
 }
 
 TEST(Ending, A9xRefusalChangesNothing) {
@@ -393,9 +393,9 @@ TEST(Ending, A9xRefusalChangesNothing) {
   w.os.verifyAnswers = {0x10000};  // only the low 16 bits count: zero
   EXPECT_FALSE(endsProgram([&] { w.process.main().Form_Click(); }));
   EXPECT_EQ(systemCalls(w),
-            Calls{"VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")"});
+            Calls{"verifyPassword(" + std::to_string(w.process.main().hWnd()) + ")"});
   EXPECT_EQ(w.os.cursorCount, -1);
-  EXPECT_EQ(w.os.screenSaverRunning, -1);
+  EXPECT_EQ(w.os.screenSaverRunning, true);
   EXPECT_TRUE(w.process.forms.isLoaded(w.process.main()));
 }
 
@@ -407,9 +407,9 @@ TEST(Ending, A9xNestedRefusalLetsTheOuterCallEnd) {
   w.os.calls.clear();
   w.os.verifyAnswers = {1, 0};
   EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyPress(65); }));
-  EXPECT_EQ(systemCalls(w), (Calls{"VerifyScreenSavePwd(" + h + ")", "ShowCursor(-1)",
-                                   "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
-                                   "VerifyScreenSavePwd(" + h + ")", "exitProcess(0)"}));
+  EXPECT_EQ(systemCalls(w),
+            (Calls{"verifyPassword(" + h + ")", "showPointer(true)", "setScreenSaverActive(true)",
+                   "setScreenSaverRunning(false)", "verifyPassword(" + h + ")", "exitProcess(0)"}));
   EXPECT_EQ(w.os.count("destroyWindow(frmMain)"), 1);
 }
 
@@ -457,7 +457,7 @@ TEST(Ending, TheEndOfTheSessionUnloadsEveryWindowAndEnds) {
     EXPECT_EQ(w.os.only({"destroyWindow"}).front(), "destroyWindow(ErrPtnr)") << cmd;
     if (w.process.ScreenSaverMode != kFalse) {
       // The meadow's unload ends the running mode the ordinary way, from inside.
-      EXPECT_EQ(w.os.count("ShowCursor(-1)"), 1);
+      EXPECT_EQ(w.os.count("showPointer(true)"), 1);
     } else {
       EXPECT_EQ(w.process.forms.count(), 0) << cmd;
     }
@@ -482,11 +482,11 @@ TEST(Ending, AnUnreachablePasswordServiceEndsWithThePointerAndFlagsBack) {
   EXPECT_TRUE(endsProgram([&] { w.process.main().Form_MouseDown(1, 0, 5, 5); }));
   // One report, then the report's own call fails again and ends the chain.
   EXPECT_EQ(w.os.count("alert"), 1);
-  EXPECT_EQ(systemCalls(w),
-            (Calls{"VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")",
-                   "VerifyScreenSavePwd(" + std::to_string(w.process.main().hWnd()) + ")",
-                   "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)",
-                   "SystemParametersInfoA(97,0,0)", "exitProcess(1)"}));
+  EXPECT_EQ(
+      systemCalls(w),
+      (Calls{"verifyPassword(" + std::to_string(w.process.main().hWnd()) + ")",
+             "verifyPassword(" + std::to_string(w.process.main().hWnd()) + ")", "showPointer(true)",
+             "setScreenSaverActive(true)", "setScreenSaverRunning(false)", "exitProcess(1)"}));
   EXPECT_EQ(w.os.cursorCount, 0);
 }
 
@@ -527,7 +527,7 @@ TEST(MouseFilter, AfterARefusedPasswordTheOldPositionStays) {
   EXPECT_FALSE(move(110, 100));  // refused
   EXPECT_EQ(m.LastX, 100);
   EXPECT_FALSE(move(100, 103));  // measured against (100, 100) again: refused again
-  EXPECT_EQ(w.os.only({"VerifyScreenSavePwd"}).size(), 2u);
+  EXPECT_EQ(w.os.only({"verifyPassword"}).size(), 2u);
 }
 
 }  // namespace

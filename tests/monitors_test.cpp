@@ -176,8 +176,8 @@ TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
   // Input still ends everything once, in the usual order.
   d.w.os.calls.clear();
   EXPECT_TRUE(testing::endsProgram([&] { first->Form_KeyDown(16, 0); }));
-  EXPECT_EQ(d.w.os.only({"ShowCursor", "exitProcess"}),
-            (Calls{"ShowCursor(-1)", "ShowCursor(-1)", "exitProcess(0)"}));
+  EXPECT_EQ(d.w.os.only({"showPointer", "exitProcess"}),
+            (Calls{"showPointer(true)", "showPointer(true)", "exitProcess(0)"}));
   // The remaining other meadow went first; the primary's unload ended the process.
   EXPECT_EQ(d.w.os.count("destroyWindow(frmMain)"), 1);
 }
@@ -228,9 +228,9 @@ TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
       if (input == 2) m.Form_MouseMove(0, 0, 10, 10), m.Form_MouseMove(0, 0, 13, 10);
     })) << input;
     EXPECT_EQ(
-        d.w.os.only({"ShowCursor", "SystemParametersInfoA", "exitProcess"}),
-        (Calls{"ShowCursor(-1)", "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
-               "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)", "SystemParametersInfoA(97,0,0)",
+        d.w.os.only({"showPointer", "setScreenSaver", "exitProcess"}),
+        (Calls{"showPointer(true)", "setScreenSaverActive(true)", "setScreenSaverRunning(false)",
+               "showPointer(true)", "setScreenSaverActive(true)", "setScreenSaverRunning(false)",
                "exitProcess(0)"}))
         << input;
     // The other monitors' windows went first, quietly; the primary's unload ended the process.

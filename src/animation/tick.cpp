@@ -12,7 +12,7 @@ void frmMain::tmrAnimation_Timer() {
   const Settings& s = p.settings;
   // The guard calls each step in place, whatever it captures: a tick allocates nothing.
   Guard g("frmMain", "tmrAnimation_timer");
-  g([this, &os] { FrameTick = static_cast<i32>(os.GetTickCount()); });
+  g([this, &os] { FrameTick = static_cast<i32>(os.tickCount()); });
   g([this] { compositor.beginFrame(); });
   g([this] {
     // Held back for this step only: whatever else draws (a layout pass) draws at once.

@@ -238,7 +238,7 @@ void frmConfig::cmdInfo_Click() {
 
 void frmConfig::cmdHomepage_Click() {
   Guard g(kModule, "cmdhomepage_Click");
-  g([&] { platform().ShellExecuteOpen(hWnd(), PETALSTREAM_HOMEPAGE); });
+  g([&] { platform().openAddress(hWnd(), PETALSTREAM_HOMEPAGE); });
 }
 
 void frmConfig::chkOpt_Click(int index) {

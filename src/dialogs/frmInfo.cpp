@@ -130,7 +130,7 @@ void frmInfo::Form_Load() {
 
 void frmInfo::lblHomepage_Click() {
   Guard g(kModule, "lblHomepage_Click");
-  g([&] { platform().ShellExecuteOpen(hWnd(), lblHomepage.caption()); });
+  g([&] { platform().openAddress(hWnd(), lblHomepage.caption()); });
 }
 
 void frmInfo::OK_Click() {

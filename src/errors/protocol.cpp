@@ -22,16 +22,17 @@ std::string twoDigits(int v) {
 }
 
 std::string platformName(const OsVersion& v) {
-  switch (v.platformId) {
-    case 0:
+  switch (v.family) {
+    case SystemFamily::Win32s:
       return "Win32s";
-    case 1:
+    case SystemFamily::Windows9x:
       return "Windows 9x";
-    case 2:
+    case SystemFamily::WindowsNT:
       return v.wide ? "Windows NT (64-bit)" : "Windows NT";
-    default:
-      return v.platformName.empty() ? "Platform " + std::to_string(v.platformId) : v.platformName;
+    case SystemFamily::Other:
+      break;
   }
+  return v.platformName;
 }
 
 }  // namespace
@@ -57,7 +58,7 @@ std::string BuildProtocol(ErrPtnr& r) {
   t += sep;
   t += "SYSTEMINFO:" + crlf;
   t += indent + "Plattform/Environment:\t";
-  OsVersion v = platform().GetVersionExA();
+  OsVersion v = platform().systemVersion();
   t += platformName(v) + crlf;
   t += indent + "Version:\t" + std::to_string(v.majorVersion) + "." +
        std::to_string(v.minorVersion) + crlf;

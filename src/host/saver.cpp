@@ -28,8 +28,8 @@ i16 IsWinNT() {
   i16 result = kFalse;
   OsVersion v;
   Guard g("Saver", "IsWinNT");
-  g([&] { v = platform().GetVersionExA(); });
-  g([&] { result = truth(v.result == 1 && v.platformId == win::VER_PLATFORM_WIN32_NT); });
+  g([&] { v = platform().systemVersion(); });
+  g([&] { result = truth(v.result == 1 && v.family == SystemFamily::WindowsNT); });
   return result;
 }
 
@@ -79,7 +79,7 @@ void Main() {
     p.random.seedFromSingle(seconds);
     p.randomSeed = seconds;
   });
-  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 0, 0); });
+  g([&] { os.setScreenSaverActive(false); });
   g([&] {
     cmd = os.commandLine();
     sw = modeSwitch(cmd);
@@ -117,12 +117,12 @@ void Main() {
     g([&] { nt = IsWinNT() != kFalse; });
     if (!nt) {
       g([&] { host = parseHandle(cmd); });
-      g([&] { os.PwdChangePasswordA("SCRSAVE", host); });
+      g([&] { os.changePassword(host); });
     }
   } else if (sw == "/S" || sw.empty()) {
     g([&] { p.ScreenSaverMode = kTrue; });
-    g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, -1, 0); });
-    g([&] { os.ShowCursor(0); });
+    g([&] { os.setScreenSaverRunning(true); });
+    g([&] { os.showPointer(false); });
     // The first layout pass takes the desktop when the meadow may show it; by then the window
     // covers it, so the platform keeps it now, as the user left it.
     bool desktop = true;
@@ -176,9 +176,9 @@ void monitorsChanged() {
 void restoreSystemState() {
   Platform& os = platform();
   Guard g("Saver", "exitScreensaver", Guard::Mode::SkipSilently);
-  g([&] { os.ShowCursor(-1); });
-  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 1, 0); });
-  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, 0); });
+  g([&] { os.showPointer(true); });
+  g([&] { os.setScreenSaverActive(true); });
+  g([&] { os.setScreenSaverRunning(false); });
 }
 
 void EndProgram() {
@@ -211,12 +211,12 @@ void exitScreensaver() {
   i32 verified = 1;
   g([&] { nt = IsWinNT() != kFalse; });
   if (!nt) {
-    g([&] { verified = os.VerifyScreenSavePwd(p.main().hWnd()); });
+    g([&] { verified = os.verifyPassword(p.main().hWnd()); });
     if (static_cast<i16>(verified & 0xFFFF) == 0) return;
   }
-  g([&] { os.ShowCursor(-1); });
-  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 1, 0); });
-  g([&] { os.SystemParametersInfoA(win::SPI_SETSCREENSAVERRUNNING, 0, 0); });
+  g([&] { os.showPointer(true); });
+  g([&] { os.setScreenSaverActive(true); });
+  g([&] { os.setScreenSaverRunning(false); });
   g([&] { Allgemein::Shutdown(); });
   if (g.leaving()) return;
   EndProgram();

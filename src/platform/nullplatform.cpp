@@ -110,13 +110,13 @@ std::vector<std::uint8_t> NullPlatform::resource(ResourceKind kind, int number) 
   return readResourceFile(resources_, kind, number);
 }
 
-OsVersion NullPlatform::GetVersionExA() {
+OsVersion NullPlatform::systemVersion() {
   OsVersion v;
   v.result = 1;
   v.majorVersion = 5;
   v.minorVersion = 1;
   v.buildNumber = 2600;
-  v.platformId = win::VER_PLATFORM_WIN32_NT;
+  v.family = SystemFamily::WindowsNT;
   std::strcpy(v.csdVersion.data(), "Service Pack 2");
   return v;
 }

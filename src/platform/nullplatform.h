@@ -73,17 +73,14 @@ class NullPlatform : public Platform {
   void SaveSetting(const std::string&, const std::string&, const std::string&,
                    const std::string&) override {}
 
-  i32 SystemParametersInfoA(u32, i32, u32) override { return 1; }
-  i32 ShowCursor(i32) override { return 0; }
-  OsVersion GetVersionExA() override;  // Windows NT 5.1 build 2600, Service Pack 2
-  u32 GetTickCount() override { return ticks; }
+  i32 showPointer(bool) override { return 0; }
+  OsVersion systemVersion() override;  // Windows NT 5.1 build 2600, Service Pack 2
+  u32 tickCount() override { return ticks; }
   LocalTime now() override { return clock; }
   std::string shortDate(const LocalTime& t) override;  // 24.4.2001
   std::string longTime(const LocalTime& t) override;   // 13:05:09
   void alert() override {}
-  void ShellExecuteOpen(Hwnd, const std::string&) override {}
-  i32 VerifyScreenSavePwd(Hwnd) override { return 1; }
-  void PwdChangePasswordA(const std::string&, Hwnd) override {}
+  void openAddress(Hwnd, const std::string&) override {}
   std::string commandLine() override { return {}; }
   std::string programDirectory() override { return "."; }
   std::string programName() override { return "PetalStream"; }

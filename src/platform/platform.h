@@ -34,12 +34,18 @@ struct SizeF {
   float width = 0, height = 0;
 };
 
-// The operating system's version record (OSVERSIONINFOA and the call's result).
+// The families of system the program tells apart; every other system is Other, named by its
+// backend.
+enum class SystemFamily { Win32s, Windows9x, WindowsNT, Other };
+
+// What the system says of itself: its family and version, for the report and for the 9x
+// family's password services. A query that fails leaves it as it is made here.
 struct OsVersion {
   i32 result = 0;  // 1 when the query succeeded
-  u32 majorVersion = 0, minorVersion = 0, buildNumber = 0, platformId = 0;
+  u32 majorVersion = 0, minorVersion = 0, buildNumber = 0;
+  SystemFamily family = SystemFamily::Win32s;
   std::array<char, 128> csdVersion{};  // service-pack text, NUL-terminated or not
-  std::string platformName;            // for identifiers beyond 0 to 2, named by the backend
+  std::string platformName;            // the name of an Other family
   bool wide = false;  // the program runs as a 64-bit program (so on a 64-bit system)
 };
 
@@ -58,15 +64,12 @@ struct Font {
 
 // Win32 constants the system passes through the interface.
 namespace win {
-inline constexpr u32 SPI_SETSCREENSAVEACTIVE = 17;
-inline constexpr u32 SPI_SETSCREENSAVERRUNNING = 97;
 inline constexpr i32 GWL_STYLE = -16;
 inline constexpr i32 GWL_HWNDPARENT = -8;
 inline constexpr i32 WS_CHILD = 0x40000000;
 inline constexpr u32 SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4;
 inline constexpr u32 SWP_NOACTIVATE = 0x10, SWP_SHOWWINDOW = 0x40;
 inline constexpr Hwnd HWND_TOPMOST = -1, HWND_NOTOPMOST = -2;
-inline constexpr i32 VER_PLATFORM_WIN32_NT = 2;
 }  // namespace win
 
 enum class ResourceKind { Icon, Bitmap, Data };
@@ -162,18 +165,26 @@ class SettingsStore {
 class SystemServices {
  public:
   virtual ~SystemServices() = default;
-  virtual i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) = 0;
-  virtual i32 ShowCursor(i32 show) = 0;
-  virtual OsVersion GetVersionExA() = 0;
-  virtual u32 GetTickCount() = 0;
+  // The system's own screen saver may start (on), or not; a screen saver runs now (on), or
+  // not. Nonzero when the system took it; a system without such flags answers 1.
+  virtual i32 setScreenSaverActive(bool) { return 1; }
+  virtual i32 setScreenSaverRunning(bool) { return 1; }
+  // Shows the mouse pointer one step more (show) or less; it is seen while the count is 0 or
+  // more. Returns the count.
+  virtual i32 showPointer(bool show) = 0;
+  virtual OsVersion systemVersion() = 0;
+  virtual u32 tickCount() = 0;  // milliseconds, wrapping at 32 bits
   virtual LocalTime now() = 0;
   virtual std::string shortDate(const LocalTime& t) = 0;  // the user's short date format
   virtual std::string longTime(const LocalTime& t) = 0;   // the user's long time format
   virtual void alert() = 0;                               // the system alert sound
-  virtual void ShellExecuteOpen(Hwnd owner, const std::string& address) = 0;
-  // 9x family only; raise when the service cannot be reached.
-  virtual i32 VerifyScreenSavePwd(Hwnd hwnd) = 0;
-  virtual void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) = 0;
+  // Opens the address in the user's browser.
+  virtual void openAddress(Hwnd owner, const std::string& address) = 0;
+  // The 9x family's screen-saver password: asks it before the running mode ends (nonzero in
+  // the low 16 bits: it may end), and changes it in a dialog on the host window. They raise
+  // when the service cannot be reached. A system without one lets the user leave.
+  virtual i32 verifyPassword(Hwnd) { return 1; }
+  virtual void changePassword(Hwnd) {}
   virtual std::string commandLine() = 0;
   virtual std::string programDirectory() = 0;  // no trailing separator unless a root
   virtual std::string programName() = 0;       // file name without extension

@@ -18,7 +18,7 @@ std::string storeKey(const std::string& key) {
 
 FakePlatform::FakePlatform()
     : NullPlatform(std::string(PETALSTREAM_SOURCE_DIR) + "/resources"),
-      version(NullPlatform::GetVersionExA()) {}
+      version(NullPlatform::systemVersion()) {}
 
 int FakePlatform::count(const std::string& call) const {
   return static_cast<int>(std::count(calls.begin(), calls.end(), call));
@@ -176,32 +176,42 @@ void FakePlatform::SaveSetting(const std::string& app, const std::string& sectio
   store[app + "/" + section + "/" + key] = value;
 }
 
-i32 FakePlatform::SystemParametersInfoA(u32 action, i32 param, u32 winIni) {
-  log("SystemParametersInfoA(" + std::to_string(action) + "," + std::to_string(param) + "," +
-      std::to_string(winIni) + ")");
-  if (action == win::SPI_SETSCREENSAVEACTIVE) screenSaveActive = param;
-  if (action == win::SPI_SETSCREENSAVERRUNNING) screenSaverRunning = param;
+namespace {
+std::string onOff(bool on) {
+  return on ? "true" : "false";
+}
+}  // namespace
+
+i32 FakePlatform::setScreenSaverActive(bool active) {
+  log("setScreenSaverActive(" + onOff(active) + ")");
+  screenSaveActive = active;
   return 1;
 }
 
-i32 FakePlatform::ShowCursor(i32 show) {
-  log("ShowCursor(" + std::to_string(show) + ")");
+i32 FakePlatform::setScreenSaverRunning(bool running) {
+  log("setScreenSaverRunning(" + onOff(running) + ")");
+  screenSaverRunning = running;
+  return 1;
+}
+
+i32 FakePlatform::showPointer(bool show) {
+  log("showPointer(" + onOff(show) + ")");
   cursorCount += show ? 1 : -1;
   return cursorCount;
 }
 
-OsVersion FakePlatform::GetVersionExA() {
-  log("GetVersionExA");
+OsVersion FakePlatform::systemVersion() {
+  log("systemVersion");
   return version;
 }
 
-void FakePlatform::ShellExecuteOpen(Hwnd owner, const std::string& address) {
-  log("ShellExecuteOpen(" + std::to_string(owner) + "," + address + ")");
+void FakePlatform::openAddress(Hwnd owner, const std::string& address) {
+  log("openAddress(" + std::to_string(owner) + "," + address + ")");
   shellOpened.push_back(address);
 }
 
-i32 FakePlatform::VerifyScreenSavePwd(Hwnd hwnd) {
-  log("VerifyScreenSavePwd(" + std::to_string(hwnd) + ")");
+i32 FakePlatform::verifyPassword(Hwnd hwnd) {
+  log("verifyPassword(" + std::to_string(hwnd) + ")");
   if (verifyFails) raise(err::kFileNotFound, "File not found: password.cpl");
   if (verifyAnswers.empty()) return 1;
   i32 a = verifyAnswers.front();
@@ -209,8 +219,8 @@ i32 FakePlatform::VerifyScreenSavePwd(Hwnd hwnd) {
   return a;
 }
 
-void FakePlatform::PwdChangePasswordA(const std::string& provider, Hwnd hwnd) {
-  log("PwdChangePasswordA(" + provider + "," + std::to_string(hwnd) + ")");
+void FakePlatform::changePassword(Hwnd hwnd) {
+  log("changePassword(" + std::to_string(hwnd) + ")");
 }
 
 std::string FakePlatform::toSystemCodePage(std::string_view utf8) {

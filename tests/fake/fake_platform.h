@@ -19,7 +19,7 @@ class FakePlatform : public NullPlatform {
  public:
   FakePlatform();
 
-  // The log of calls, in order, e.g. "ShowCursor(-1)", "SystemParametersInfoA(17,1,0)".
+  // The log of calls, in order, e.g. "showPointer(true)", "setScreenSaverActive(false)".
   std::vector<std::string> calls;
   void log(std::string s) { calls.push_back(std::move(s)); }
   int count(const std::string& call) const;
@@ -33,8 +33,8 @@ class FakePlatform : public NullPlatform {
   std::set<std::string> failingReads;        // keys whose read raises
   int failingReadsLeft = -1;                 // how often they raise (-1: always)
   bool storeWritesFail = false;
-  std::vector<i32> verifyAnswers;  // answers of VerifyScreenSavePwd in turn (then 1)
-  bool verifyFails = false;        // VerifyScreenSavePwd cannot be reached
+  std::vector<i32> verifyAnswers;  // answers of verifyPassword in turn (then 1)
+  bool verifyFails = false;        // verifyPassword cannot be reached
   std::string programDir = "C:\\Programs\\PetalStream";
   std::string progName = "PetalStream";
   char separator = '\\';
@@ -97,13 +97,14 @@ class FakePlatform : public NullPlatform {
                    const std::string& value) override;
 
   // System
-  i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) override;
-  i32 ShowCursor(i32 show) override;
-  OsVersion GetVersionExA() override;
+  i32 setScreenSaverActive(bool active) override;
+  i32 setScreenSaverRunning(bool running) override;
+  i32 showPointer(bool show) override;
+  OsVersion systemVersion() override;
   void alert() override { log("alert"); }
-  void ShellExecuteOpen(Hwnd owner, const std::string& address) override;
-  i32 VerifyScreenSavePwd(Hwnd hwnd) override;
-  void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) override;
+  void openAddress(Hwnd owner, const std::string& address) override;
+  i32 verifyPassword(Hwnd hwnd) override;
+  void changePassword(Hwnd hwnd) override;
   std::string commandLine() override { return cmdLine; }
   std::string programDirectory() override { return programDir; }
   std::string programName() override { return progName; }
@@ -118,8 +119,8 @@ class FakePlatform : public NullPlatform {
   // Files
   void appendToFile(const std::string& path, std::string_view bytes, bool makeFolders) override;
 
-  int cursorCount = 0;  // the pointer's display count
-  i32 screenSaveActive = 1, screenSaverRunning = 0;
+  int cursorCount = 0;                                       // the pointer's display count
+  bool screenSaveActive = true, screenSaverRunning = false;  // the system's two flags
 
  private:
   std::map<Hwnd, i32> styles_;

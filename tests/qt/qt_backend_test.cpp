@@ -540,17 +540,17 @@ TEST(Files, AppendsCreatingFoldersAndFailsWith75WhereItCannot) {
 
 TEST(System, LinuxIsAPlatformOfItsOwnWithoutPasswordsOrFlags) {
   World w;
-  OsVersion v = w.os.GetVersionExA();
+  OsVersion v = w.os.systemVersion();
   EXPECT_EQ(v.result, 1);
-  EXPECT_EQ(v.platformId, 100u);
+  EXPECT_EQ(v.family, SystemFamily::Other);
   EXPECT_EQ(v.platformName, "Linux");
   EXPECT_GT(v.majorVersion, 1u);
-  EXPECT_EQ(w.os.VerifyScreenSavePwd(0), 1);
-  EXPECT_EQ(w.os.SystemParametersInfoA(win::SPI_SETSCREENSAVEACTIVE, 0, 0), 1);
+  EXPECT_EQ(w.os.verifyPassword(0), 1);
+  EXPECT_EQ(w.os.setScreenSaverActive(false), 1);
   // The pointer's count: hidden below zero, shown again at zero.
-  EXPECT_EQ(w.os.ShowCursor(0), -1);
-  EXPECT_EQ(w.os.ShowCursor(-1), 0);
-  EXPECT_EQ(w.os.ShowCursor(-1), 1);
+  EXPECT_EQ(w.os.showPointer(false), -1);
+  EXPECT_EQ(w.os.showPointer(true), 0);
+  EXPECT_EQ(w.os.showPointer(true), 1);
   EXPECT_EQ(w.os.pathSeparator(), '/');
   setenv("XDG_STATE_HOME", "/var/tmp/state", 1);
   EXPECT_EQ(w.os.userDataDirectory(), "/var/tmp/state/petalstream");

@@ -113,14 +113,11 @@ void QtPlatform::SaveSetting(const std::string& app, const std::string& section,
 }
 
 // ---- System services. Linux has no screen-saver flags of the Windows kind and no password
-// service of its own: the flags change nothing, the user may always leave, and /A does nothing.
+// service of its own: the interface's answers serve (the flags change nothing, the user may
+// always leave, and /A does nothing).
 
-i32 QtPlatform::SystemParametersInfoA(u32, i32, u32) {
-  return 1;
-}
-
-i32 QtPlatform::ShowCursor(i32 show) {
-  cursorCount_ += show != 0 ? 1 : -1;
+i32 QtPlatform::showPointer(bool show) {
+  cursorCount_ += show ? 1 : -1;
   // Inside XScreenSaver's window the pointer is XScreenSaver's.
   const bool hide = cursorCount_ < 0 && !launch_.xscreensaver;
   if (hide && !pointerHidden_) {
@@ -138,10 +135,10 @@ void QtPlatform::restorePointer() {
   pointerHidden_ = false;
 }
 
-OsVersion QtPlatform::GetVersionExA() {
-  // A platform of its own (not 0 to 2): the protocol names it, with the kernel's version.
+OsVersion QtPlatform::systemVersion() {
+  // A family of its own: the protocol names it, with the kernel's version.
   OsVersion v;
-  v.platformId = 100;
+  v.family = SystemFamily::Other;
   v.platformName = "Linux";
   struct utsname u {};
   if (uname(&u) != 0) return v;
@@ -155,7 +152,7 @@ OsVersion QtPlatform::GetVersionExA() {
   return v;
 }
 
-u32 QtPlatform::GetTickCount() {
+u32 QtPlatform::tickCount() {
   // Milliseconds since the system started, wrapping at 32 bits as the program expects.
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -233,15 +230,9 @@ void QtPlatform::alert() {
   QApplication::beep();
 }
 
-void QtPlatform::ShellExecuteOpen(Hwnd, const std::string& address) {
+void QtPlatform::openAddress(Hwnd, const std::string& address) {
   QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(address)));
 }
-
-i32 QtPlatform::VerifyScreenSavePwd(Hwnd) {
-  return 1;
-}
-
-void QtPlatform::PwdChangePasswordA(const std::string&, Hwnd) {}
 
 std::string QtPlatform::programDirectory() {
   return QCoreApplication::applicationDirPath().toStdString();

@@ -486,7 +486,7 @@ void QtPlatform::present(Form& form, const Surface& surface, std::span<const Rec
 
 void QtPlatform::resetMousePointer() {
   // The program sets no pointer shape of its own here, so the default is what there is. The
-  // pointer's visibility (ShowCursor) is another matter and stays as it is.
+  // pointer's visibility (showPointer) is another matter and stays as it is.
 }
 
 int QtPlatform::run() {

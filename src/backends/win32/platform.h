@@ -70,17 +70,18 @@ class Win32Platform final : public Platform {
                    const std::string& value) override;
 
   // System
-  i32 SystemParametersInfoA(u32 action, i32 param, u32 winIni) override;
-  i32 ShowCursor(i32 show) override;
-  OsVersion GetVersionExA() override;
-  u32 GetTickCount() override;
+  i32 setScreenSaverActive(bool active) override;
+  i32 setScreenSaverRunning(bool running) override;
+  i32 showPointer(bool show) override;
+  OsVersion systemVersion() override;
+  u32 tickCount() override;
   LocalTime now() override;
   std::string shortDate(const LocalTime& t) override;
   std::string longTime(const LocalTime& t) override;
   void alert() override;
-  void ShellExecuteOpen(Hwnd owner, const std::string& address) override;
-  i32 VerifyScreenSavePwd(Hwnd hwnd) override;
-  void PwdChangePasswordA(const std::string& provider, Hwnd hwnd) override;
+  void openAddress(Hwnd owner, const std::string& address) override;
+  i32 verifyPassword(Hwnd window) override;
+  void changePassword(Hwnd host) override;
   std::string commandLine() override;
   std::string programDirectory() override;
   std::string programName() override;

@@ -179,20 +179,32 @@ void Win32Platform::SaveSetting(const std::string& app, const std::string& secti
 
 // ---- system ----
 
-i32 Win32Platform::SystemParametersInfoA(u32 action, i32 param, u32 winIni) {
-  BOOL r = ::SystemParametersInfoA(action, static_cast<UINT>(param), nullptr, winIni);
-  trace("SystemParametersInfoA(" + std::to_string(action) + "," + std::to_string(param) + "," +
-        std::to_string(winIni) + ") = " + std::to_string(r));
+namespace {
+// The system's flags as the screensaver sets them: param as a truth value (-1 true), no
+// profile update.
+i32 systemParameter(UINT action, i32 param) {
+  BOOL r = ::SystemParametersInfoA(action, static_cast<UINT>(param), nullptr, 0);
+  trace("SystemParametersInfoA(" + std::to_string(action) + "," + std::to_string(param) +
+        ",0) = " + std::to_string(r));
   return r;
 }
+}  // namespace
 
-i32 Win32Platform::ShowCursor(i32 show) {
-  int count = ::ShowCursor(show != 0);
-  trace("ShowCursor(" + std::to_string(show) + ") = " + std::to_string(count));
+i32 Win32Platform::setScreenSaverActive(bool active) {
+  return systemParameter(SPI_SETSCREENSAVEACTIVE, active ? 1 : 0);
+}
+
+i32 Win32Platform::setScreenSaverRunning(bool running) {
+  return systemParameter(SPI_SETSCREENSAVERRUNNING, running ? -1 : 0);
+}
+
+i32 Win32Platform::showPointer(bool show) {
+  int count = ::ShowCursor(show);
+  trace("ShowCursor(" + std::to_string(show ? -1 : 0) + ") = " + std::to_string(count));
   return count;
 }
 
-OsVersion Win32Platform::GetVersionExA() {
+OsVersion Win32Platform::systemVersion() {
   OSVERSIONINFOA v;
   std::memset(&v, 0, sizeof v);
   v.dwOSVersionInfoSize = 148;
@@ -206,7 +218,20 @@ OsVersion Win32Platform::GetVersionExA() {
   r.majorVersion = v.dwMajorVersion;
   r.minorVersion = v.dwMinorVersion;
   r.buildNumber = v.dwBuildNumber;
-  r.platformId = v.dwPlatformId;
+  switch (v.dwPlatformId) {
+    case VER_PLATFORM_WIN32s:
+      r.family = SystemFamily::Win32s;
+      break;
+    case VER_PLATFORM_WIN32_WINDOWS:
+      r.family = SystemFamily::Windows9x;
+      break;
+    case VER_PLATFORM_WIN32_NT:
+      r.family = SystemFamily::WindowsNT;
+      break;
+    default:
+      r.family = SystemFamily::Other;
+      r.platformName = "Platform " + std::to_string(v.dwPlatformId);
+  }
   std::memcpy(r.csdVersion.data(), v.szCSDVersion, r.csdVersion.size());
   r.wide = sizeof(void*) == 8;
   trace("GetVersionExA = " + std::to_string(ok) + " " + std::to_string(v.dwPlatformId) + " " +
@@ -215,7 +240,7 @@ OsVersion Win32Platform::GetVersionExA() {
   return r;
 }
 
-u32 Win32Platform::GetTickCount() {
+u32 Win32Platform::tickCount() {
   return ::GetTickCount();
 }
 
@@ -256,7 +281,7 @@ void Win32Platform::alert() {
   MessageBeep(MB_OK);
 }
 
-void Win32Platform::ShellExecuteOpen(Hwnd owner, const std::string& address) {
+void Win32Platform::openAddress(Hwnd owner, const std::string& address) {
   trace("ShellExecuteA(" + std::to_string(owner) + ",Open," + address + ")");
   ShellExecuteA(toHwnd(owner), "Open", toSystemCodePage(address).c_str(), "", "", SW_SHOWNORMAL);
 }
@@ -267,7 +292,7 @@ HMODULE Win32Platform::library(const char* name, HMODULE& slot) {
 }
 
 // The 9x family's screen-saver password, from the control panel's password.cpl.
-i32 Win32Platform::VerifyScreenSavePwd(Hwnd hwnd) {
+i32 Win32Platform::verifyPassword(Hwnd hwnd) {
   HMODULE lib = library("password.cpl", passwordCpl_);
   if (!lib) {
     trace("VerifyScreenSavePwd(" + std::to_string(hwnd) + ") = no password.cpl");
@@ -285,7 +310,8 @@ i32 Win32Platform::VerifyScreenSavePwd(Hwnd hwnd) {
   return r;
 }
 
-void Win32Platform::PwdChangePasswordA(const std::string& provider, Hwnd hwnd) {
+void Win32Platform::changePassword(Hwnd hwnd) {
+  const std::string provider = "SCRSAVE";  // the screen saver's password
   std::string call = "PwdChangePasswordA(" + provider + "," + std::to_string(hwnd) + ",0,0)";
   HMODULE lib = library("mpr.dll", mpr_);
   if (!lib) {
