@@ -223,6 +223,24 @@ TEST(Surface, SmoothScalingAveragesTheAreaEachPixelCovers) {
     for (int x = 4; x < 10; ++x) EXPECT_NEAR(static_cast<int>(s.at(x, y)), 0xFE, 1);
 }
 
+TEST(Surface, APartOfASurfaceAveragesDownIntoAnother) {
+  // A 6 x 9 part of a bigger surface into 3 x 3: each pixel the rounded mean of a 2 x 3 block.
+  Surface source(10, 12, 0xFFFFFF);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 10; ++x) source.set(x, y, static_cast<u32>((x * 7 + y * 13) % 256));
+  const Rect part{2, 1, 8, 10};
+  Surface target(3, 3);
+  target.scaleSmooth(source, part, 3, 3);
+  for (int ty = 0; ty < 3; ++ty) {
+    for (int tx = 0; tx < 3; ++tx) {
+      u32 sum = 0;
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 2; ++x) sum += source.at(part.left + 2 * tx + x, part.top + 3 * ty + y);
+      EXPECT_EQ(target.at(tx, ty), (sum + 3) / 6) << tx << "," << ty;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace ps
 

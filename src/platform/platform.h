@@ -91,7 +91,9 @@ class Windowing {
   // The form's Left/Top/Width/Height (twips), caption or a control changed: mirror it.
   virtual void formChanged(Form& form) = 0;
   virtual void controlChanged(Form& form, Control& control) = 0;
-  virtual SizeF clientSize(const Form& form) = 0;  // pixels
+  // Pixels; a window that covers a monitor above 96 dpi in the pixels it is laid out in (the
+  // backend shows them in blocks), so that its meadow looks the same at every resolution.
+  virtual SizeF clientSize(const Form& form) = 0;
   virtual SizeF screenSize() = 0;                  // pixels
   // The monitors' places on the desktop in pixels, the primary one first; at least one.
   virtual std::vector<Rect> monitors() = 0;
@@ -123,7 +125,8 @@ class Windowing {
                            u32 flags) = 0;
 };
 
-// Text and screen pixels. Surfaces themselves are platform-free.
+// Text and screen pixels. Surfaces themselves are platform-free, and texts on them are measured
+// and drawn in the pixels the meadow is laid out in.
 class Drawing {
  public:
   virtual ~Drawing() = default;
@@ -135,8 +138,9 @@ class Drawing {
                         u32 rgb, const Rect& clip) = 0;
   // Copies the display's pixels from (x, y) of the desktop, w × h, into target at (0, 0)
   // (CreateDCA "DISPLAY" and BitBlt), or those of the snapshot taken before; a monitor's part
-  // of the snapshot is let go once it has been copied whole. False when the display or the
-  // copy cannot be had.
+  // of the snapshot is let go once it has been copied whole. A monitor at (x, y) whose pixels
+  // are finer than the w × h laid out on it gives all of its own, averaged down to w × h.
+  // False when the display or the copy cannot be had.
   virtual bool captureDesktop(Surface& target, int x, int y, int w, int h) = 0;
   // Keeps the display's pixels as they are now for the next captureDesktop: taken before a
   // window covers the screen.

@@ -345,41 +345,55 @@ Image boxBlur(const Image& img, int r) {
 
 }  // namespace
 
-void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
-  resize(w, h);
-  if (source.empty() || empty()) return;
-  Image blurred;
-  if (blur > 0) blurred = boxBlur(source, blur);
-  const Image& img = blur > 0 ? blurred : source;
-  auto tx = areaTaps(img.width, w_);
-  auto ty = areaTaps(img.height, h_);
-  // Horizontal pass into sums scaled by img.width, then vertical; integers throughout, so
-  // every build gives the same pixels.
-  std::vector<long long> mid(static_cast<size_t>(w_) * static_cast<size_t>(img.height) * 3);
-  for (int sy = 0; sy < img.height; ++sy) {
-    for (int x = 0; x < w_; ++x) {
+namespace {
+
+// The area average of the target's w × h pixels over an sw × sh source read through at(x, y).
+// Each source row's horizontal pass is made once and kept only while target rows still need
+// it: a few rows of sums, however tall the source (a whole screen's snapshot, say).
+template <class At>
+void areaAverage(Surface& target, int sw, int sh, At at) {
+  const int w = target.width(), h = target.height();
+  auto tx = areaTaps(sw, w);
+  auto ty = areaTaps(sh, h);
+  std::size_t window = 1;
+  for (const auto& taps : ty) window = std::max(window, taps.size());
+  const auto width = static_cast<size_t>(w);
+  std::vector<long long> mid(window * width * 3);
+  std::vector<int> held(window, -1);  // the source row each slot of mid holds
+  auto sums = [&](int sy) {
+    const size_t slot = static_cast<size_t>(sy) % window;
+    long long* row = &mid[slot * width * 3];
+    if (held[slot] == sy) return row;
+    held[slot] = sy;
+    for (int x = 0; x < w; ++x) {
       long long acc[3] = {0, 0, 0};
       for (const Tap& t : tx[static_cast<size_t>(x)]) {
-        u32 p = img.at(t.source, sy);
+        u32 p = at(t.source, sy);
         acc[0] += ((p >> 16) & 0xFF) * t.weight;
         acc[1] += ((p >> 8) & 0xFF) * t.weight;
         acc[2] += (p & 0xFF) * t.weight;
       }
-      long long* o = &mid[(static_cast<size_t>(sy) * static_cast<size_t>(w_) + x) * 3];
+      long long* o = row + static_cast<size_t>(x) * 3;
       o[0] = acc[0], o[1] = acc[1], o[2] = acc[2];
     }
-  }
-  const long long denom = static_cast<long long>(img.width) * img.height;
-  for (int y = 0; y < h_; ++y) {
-    u32* out = row(y);
-    for (int x = 0; x < w_; ++x) {
+    return row;
+  };
+  // Horizontal sums scaled by sw, then vertical; integers throughout, so every build gives the
+  // same pixels.
+  const long long denom = static_cast<long long>(sw) * sh;
+  std::vector<const long long*> rows;
+  for (int y = 0; y < h; ++y) {
+    const auto& taps = ty[static_cast<size_t>(y)];
+    rows.clear();
+    for (const Tap& t : taps) rows.push_back(sums(t.source));
+    u32* out = target.row(y);
+    for (int x = 0; x < w; ++x) {
       long long acc[3] = {0, 0, 0};
-      for (const Tap& t : ty[static_cast<size_t>(y)]) {
-        const long long* m =
-            &mid[(static_cast<size_t>(t.source) * static_cast<size_t>(w_) + x) * 3];
-        acc[0] += m[0] * t.weight;
-        acc[1] += m[1] * t.weight;
-        acc[2] += m[2] * t.weight;
+      for (size_t k = 0; k < taps.size(); ++k) {
+        const long long* m = rows[k] + static_cast<size_t>(x) * 3;
+        acc[0] += m[0] * taps[k].weight;
+        acc[1] += m[1] * taps[k].weight;
+        acc[2] += m[2] * taps[k].weight;
       }
       u32 c = 0;
       for (int k = 0; k < 3; ++k) {
@@ -388,6 +402,26 @@ void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
       out[x] = c;
     }
   }
+}
+
+}  // namespace
+
+void Surface::scaleSmooth(const Image& source, int w, int h, int blur) {
+  resize(w, h);
+  if (source.empty() || empty()) return;
+  Image blurred;
+  if (blur > 0) blurred = boxBlur(source, blur);
+  const Image& img = blur > 0 ? blurred : source;
+  areaAverage(*this, img.width, img.height, [&img](int x, int y) { return img.at(x, y); });
+  touched(bounds());
+}
+
+void Surface::scaleSmooth(const Surface& source, const Rect& part, int w, int h) {
+  setSize(w, h);
+  const Rect from = intersect(part, source.bounds());
+  if (from.empty() || empty()) return;
+  areaAverage(*this, from.width(), from.height(),
+              [&source, &from](int x, int y) { return source.at(from.left + x, from.top + y); });
   touched(bounds());
 }
 

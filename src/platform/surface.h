@@ -163,6 +163,8 @@ class Surface {
   // source is first averaged over (2 × blur + 1)² pixels, which melts dithered shades into the
   // colour they stand for.
   void scaleSmooth(const Image& img, int w, int h, int blur = 0);
+  // Becomes the part of a surface (clipped to it) scaled to w × h the same way.
+  void scaleSmooth(const Surface& source, const Rect& part, int w, int h);
   // The rectangle a drawImage at these coordinates touches (clipped).
   Rect clip(int x, int y, int w, int h) const;
 

@@ -17,14 +17,6 @@ dir=$(program_folder)
 shots=$BUILD/e2e-win-shots
 mkdir -p "$shots"
 
-# resolution DPI: Wine's screen resolution, taken up when Wine starts again.
-resolution() {
-  timeout 15 wineserver -w 2>/dev/null || timeout 10 wineserver -k 2>/dev/null
-  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
-    >/dev/null 2>&1 || fail "cannot set LogPixels $1"
-  timeout 15 wineserver -w 2>/dev/null
-}
-
 # info_window W H: the top-left corner of the mapped window of that size (the info window has
 # no title to find it by).
 info_window() {

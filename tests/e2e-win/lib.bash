@@ -111,6 +111,15 @@ setting() {
     tr -d '\r' | awk -v k="$1" '$1 == k && $2 == "REG_SZ" { print $3 }'
 }
 
+# resolution DPI: Wine's screen resolution (LogPixels), taken up when Wine starts again. Only
+# in a prefix of the script's own: it must not reach the other scripts.
+resolution() {
+  timeout 15 wineserver -w 2>/dev/null || timeout 10 wineserver -k 2>/dev/null
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >/dev/null 2>&1 || fail "cannot set LogPixels $1"
+  timeout 15 wineserver -w 2>/dev/null
+}
+
 # Windows version for PetalStream.scr only: win98, or nothing for the prefix's own.
 windows_version() {
   local key='HKCU\Software\Wine\AppDefaults\PetalStream.scr'

@@ -258,13 +258,6 @@ bool ShmPresenter::present(const Surface& surface, std::span<const Rect> rects, 
   return !xcb_connection_has_error(c_);
 }
 
-namespace {
-// Device pixel d shows the surface pixel its centre falls on.
-int sourceOf(int d, double scale, int size) {
-  return std::min(size - 1, static_cast<int>((d + 0.5) / scale));
-}
-}  // namespace
-
 bool ShmPresenter::presentScaled(const Surface& surface, std::span<const Rect> rects,
                                  double scale) {
   const int w = surface.width(), h = surface.height();
@@ -273,37 +266,24 @@ bool ShmPresenter::presentScaled(const Surface& surface, std::span<const Rect> r
   if (dw > 0xFFFF || dh > 0xFFFF) return false;
   if (!awaitCompletion()) return false;
   const Rect whole = surface.bounds();
-  if (dw != w_ || dh != h_ || scale != scale_ || columns_.size() != static_cast<std::size_t>(dw)) {
+  const bool newTables = blocks_.resize(w, h, dw, dh, scale);
+  if (newTables || dw != w_ || dh != h_ || scale != scale_) {
     if (!resize(dw, dh)) return false;
     // A new scale (the window's ratio became known or changed): the window shows every pixel
     // at the old one, so all of them are put again.
     rects = std::span<const Rect>(&whole, 1);
     scale_ = scale;
-    columns_.resize(static_cast<std::size_t>(dw));
-    rows_.resize(static_cast<std::size_t>(dh));
-    for (int x = 0; x < dw; ++x) columns_[static_cast<std::size_t>(x)] = sourceOf(x, scale, w);
-    for (int y = 0; y < dh; ++y) rows_[static_cast<std::size_t>(y)] = sourceOf(y, scale, h);
   }
   if (copy_.memory == nullptr) return true;
   // Each rectangle is put once filled; the last one asks for notice of completion.
   Rect filled;
   for (const Rect& rect : rects) {
-    const Rect r = intersect(rect, whole);
-    if (r.empty()) continue;
-    if (!filled.empty()) put(copy_, dw, dh, filled, false);
     // Every device pixel that shows a part of the rectangle.
-    filled = Rect{static_cast<i32>(std::floor(r.left * scale)),
-                  static_cast<i32>(std::floor(r.top * scale)),
-                  std::min(dw, static_cast<i32>(std::ceil(r.right * scale))),
-                  std::min(dh, static_cast<i32>(std::ceil(r.bottom * scale)))};
-    for (int y = filled.top; y < filled.bottom; ++y) {
-      const std::uint32_t* src = surface.row(rows_[static_cast<std::size_t>(y)]);
-      std::uint32_t* dst =
-          copy_.memory + static_cast<std::size_t>(y) * static_cast<std::size_t>(dw);
-      for (int x = filled.left; x < filled.right; ++x) {
-        dst[x] = src[columns_[static_cast<std::size_t>(x)]];
-      }
-    }
+    const Rect d = blocks_.deviceRect(rect);
+    if (d.empty()) continue;
+    if (!filled.empty()) put(copy_, dw, dh, filled, false);
+    filled = d;
+    blocks_.fill(surface, filled, copy_.memory, static_cast<std::size_t>(dw));
   }
   if (filled.empty()) return true;
   put(copy_, dw, dh, filled, true);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backends/qt/x11.h"
+#include "platform/blockscale.h"
 #include "platform/platform.h"
 #include "platform/surface.h"
 
@@ -66,8 +67,8 @@ class ShmPresenter : public PixelMemory {
   std::uint32_t gc_ = 0;
   Segment copy_;  // for surfaces not in our memory
   int w_ = 0, h_ = 0;
-  // The source column and row of each device pixel of the copy at the present scale.
-  std::vector<int> columns_, rows_;
+  // Which pixel of the surface each device pixel of the copy shows at the present scale.
+  BlockScale blocks_;
   double scale_ = 1;
   bool pending_ = false;  // a put's completion is awaited
   std::vector<Segment> given_;

@@ -151,7 +151,7 @@ void Win32Platform::syncControl(NativeForm& nf, NativeControl& nc) {
   if (!nc.hasFont || !(c.font() == nc.font)) {
     nc.font = c.font();
     nc.hasFont = true;
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(c.font())), TRUE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontHandle(c.font(), dpi())), TRUE);
   }
   if (c.enabled() != nc.enabled) {
     nc.enabled = c.enabled();

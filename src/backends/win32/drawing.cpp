@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "backends/win32/platform.h"
+#include "backends/win32/native.h"
 
 namespace ps::win32 {
 
@@ -25,16 +25,16 @@ HBITMAP makeDib(HDC dc, int w, int h, u32** bits) {
 
 }  // namespace
 
-HFONT Win32Platform::fontHandle(const Font& font) {
+HFONT Win32Platform::fontHandle(const Font& font, int atDpi) {
   for (const ScreenFont& f : fonts_)
-    if (f.font == font && f.dpi == dpi()) return f.handle;
-  // Points to pixels at the screen's resolution, fractions kept (9.75 pt is 13 pixels at 96).
-  int height = -static_cast<int>(std::lround(font.points * dpi() / 72.0));
+    if (f.font == font && f.dpi == atDpi) return f.handle;
+  // Points to pixels at that resolution, fractions kept (9.75 pt is 13 pixels at 96).
+  int height = -static_cast<int>(std::lround(font.points * atDpi / 72.0));
   HFONT h = CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikeout,
                         static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, widen(font.name).c_str());
   if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  fonts_.push_back({font, dpi(), h});
+  fonts_.push_back({font, atDpi, h});
   return h;
 }
 
@@ -61,9 +61,11 @@ void Win32Platform::textCanvas(int w, int h) {
   textW_ = w, textH_ = h;
 }
 
+// The system's texts go onto the meadow's surfaces, laid out at 96 dpi whatever the monitor's
+// resolution: measured and drawn at it, they scale with the meadow.
 int Win32Platform::textWidth(const Font& font, std::string_view text) {
   textCanvas(1, 1);
-  SelectObject(textDc_, fontHandle(font));
+  SelectObject(textDc_, fontHandle(font, kLayoutDpi));
   std::wstring w = widen(text);
   SIZE s{};
   GetTextExtentPoint32W(textDc_, w.c_str(), static_cast<int>(w.size()), &s);
@@ -72,15 +74,19 @@ int Win32Platform::textWidth(const Font& font, std::string_view text) {
 
 int Win32Platform::textHeight(const Font& font, std::string_view text) {
   (void)text;  // one line of the font, whatever it holds
+  return lineHeight(font, kLayoutDpi);
+}
+
+int Win32Platform::lineHeight(const Font& font, int atDpi) {
   textCanvas(1, 1);
-  SelectObject(textDc_, fontHandle(font));
+  SelectObject(textDc_, fontHandle(font, atDpi));
   TEXTMETRICW tm{};
   GetTextMetricsW(textDc_, &tm);
   return tm.tmHeight;
 }
 
-void Win32Platform::renderText(Surface& target, const Font& font, const Rect& clip, const Rect& box,
-                               std::string_view text, u32 rgb, UINT format) {
+void Win32Platform::renderText(Surface& target, const Font& font, int atDpi, const Rect& clip,
+                               const Rect& box, std::string_view text, u32 rgb, UINT format) {
   Rect area = intersect(clip, target.bounds());
   if (area.empty() || text.empty()) return;
   int w = area.width(), h = area.height();
@@ -91,7 +97,7 @@ void Win32Platform::renderText(Surface& target, const Font& font, const Rect& cl
     std::copy_n(target.row(area.top + y) + area.left, w,
                 textBits_ + static_cast<size_t>(y) * textW_);
   }
-  SelectObject(textDc_, fontHandle(font));
+  SelectObject(textDc_, fontHandle(font, atDpi));
   SetTextColor(textDc_, colorRef(rgb));
   RECT r{box.left - area.left, box.top - area.top, box.right - area.left, box.bottom - area.top};
   std::wstring wide = widen(text);
@@ -120,8 +126,8 @@ void Win32Platform::drawText(Surface& target, const Font& font, int x, int y, st
   // Glyphs may reach a little beyond their advance (overhangs of bold and italic faces).
   int m = h / 2 + 2;
   Rect box{x, y, x + w, y + h};
-  renderText(target, font, intersect(Rect{x - m, y - m, x + w + m, y + h + m}, clip), box, text,
-             rgb, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+  renderText(target, font, kLayoutDpi, intersect(Rect{x - m, y - m, x + w + m, y + h + m}, clip),
+             box, text, rgb, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }
 
 // The display's pixels from (x, y) of the desktop, through the display driver's DC.
@@ -170,9 +176,23 @@ void Win32Platform::snapshotDesktop() {
   if (!grabDesktop(desktop_, desktopOrigin_.x, desktopOrigin_.y, w, h)) desktop_.release();
 }
 
+// A meadow shown in blocks covers more device pixels of its monitor than it has: the monitor's
+// part of the desktop, averaged down to the meadow's size (shown in blocks again, it looks as
+// the desktop did, a little softer).
+bool Win32Platform::captureDesktop(Surface& target, int x, int y, int w, int h) {
+  Rect device{x, y, x + w, y + h};
+  for (const Rect& m : monitors())
+    if (m.left == x && m.top == y) device = m;
+  if (device.width() == w && device.height() == h) return copyDesktop(target, x, y, w, h);
+  Surface whole(device.width(), device.height());
+  if (!copyDesktop(whole, x, y, whole.width(), whole.height())) return false;
+  target.scaleSmooth(whole, whole.bounds(), w, h);
+  return true;
+}
+
 // The snapshot taken before the meadow covered the screen, if there is one; otherwise the
 // display is read now.
-bool Win32Platform::captureDesktop(Surface& target, int x, int y, int w, int h) {
+bool Win32Platform::copyDesktop(Surface& target, int x, int y, int w, int h) {
   if (desktopTaken_) {
     if (desktop_.empty()) return false;
     Rect r = target.clip(0, 0, w, h);

@@ -61,6 +61,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       paint(nf);
       return 0;
     case WM_SIZE:
+      ++nf.resizes;
       if (wp != SIZE_MINIMIZED) Saver::deliver([&] { f.Form_Resize(); });
       return 0;
     case WM_CLOSE:
@@ -91,7 +92,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kFallbackTimer && nf.tick) Saver::deliver([&] { f.timerExpired(); });
       return 0;
     case WM_MOUSEMOVE: {
-      float x = static_cast<float>(GET_X_LPARAM(lp)), y = static_cast<float>(GET_Y_LPARAM(lp));
+      const float x = logical(nf, GET_X_LPARAM(lp)), y = logical(nf, GET_Y_LPARAM(lp));
       if (!windowlessAt(nf, GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
         Saver::deliver([&] { f.Form_MouseMove(mouseButtons(wp), shiftState(), x, y); });
       }
@@ -104,7 +105,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       if (msg == WM_LBUTTONDOWN) nf.leftDown = true, nf.pressed = hit;
       if (hit) return 0;
       i16 button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
-      float x = static_cast<float>(GET_X_LPARAM(lp)), y = static_cast<float>(GET_Y_LPARAM(lp));
+      const float x = logical(nf, GET_X_LPARAM(lp)), y = logical(nf, GET_Y_LPARAM(lp));
       Saver::deliver([&] { f.Form_MouseDown(button, shiftState(), x, y); });
       return 0;
     }
@@ -162,7 +163,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_DPICHANGED:
-      dpiChanged(nf, HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      dpiChanged(nf, HIWORD(wp), reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_DISPLAYCHANGE:
       // Every top-level window hears of it; the system is told once, through the window on

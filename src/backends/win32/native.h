@@ -10,10 +10,14 @@
 #include <vector>
 
 #include "backends/win32/platform.h"
+#include "platform/blockscale.h"
 
 namespace ps::win32 {
 
 constexpr UINT kTickMessage = WM_APP + 1;
+// The resolution the meadow is laid out at: its texts are drawn at it, and a monitor of another
+// one shows its pixels in blocks of dpi / 96 device pixels.
+constexpr int kLayoutDpi = 96;
 constexpr UINT_PTR kFallbackTimer = 1;
 
 // The platform of the process, for the callbacks Windows makes without it.
@@ -63,8 +67,13 @@ struct Win32Platform::NativeForm {
   i32 interval = 0;
   std::map<std::pair<int, int>, Image> pictures;
   std::map<std::pair<int, int>, HICON> icons;
-  Surface canvas;    // the composed client area of a dialog
-  TileRegion tiles;  // a frame's rectangles gathered into a few blits
+  Surface canvas;  // the composed client area of a dialog
+  // The meadow: its monitor's resolution, and there its surface at the device's size.
+  int dpi = kLayoutDpi;
+  BlockScale blocks;
+  Surface device;
+  unsigned resizes = 0;  // WM_SIZE messages so far
+  TileRegion tiles;      // a frame's rectangles gathered into a few blits
   NativeControl* pressed = nullptr;
   bool leftDown = false;
   HWND lastFocus = nullptr;  // the control that had the focus when the window was left

@@ -89,7 +89,11 @@ HICON Win32Platform::icon(NativeForm& nf, const Control& c) {
 void Win32Platform::paint(NativeForm& nf) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(nf.hwnd, &ps);
-  if (const Surface* s = nf.form->windowSurface()) {
+  if (const Surface* s = nf.form->windowSurface(); s && scaleOf(nf) != 1) {
+    // A meadow shown in blocks: its device picture covers the window.
+    scaleUp(nf, *s, {});
+    blit(dc, nf.device, toRect(ps.rcPaint));
+  } else if (s) {
     // What the window shows lives in its surface; beyond it lies the back colour.
     blit(dc, *s, toRect(ps.rcPaint));
     HBRUSH b = brush(nf.form->backColor());
@@ -139,15 +143,14 @@ void Win32Platform::composeDialog(NativeForm& nf, const RECT& area) {
     if (c.backOpaque()) canvas.fillRect(intersect(r, dirty), c.backColor());
     // Words wrap where the label holds more than one line; a one-line label shows what
     // fits of its line rather than a first word above a cut-off second line.
-    UINT format =
-        r.height() >= 2 * textHeight(c.font(), c.caption()) ? DT_WORDBREAK : DT_SINGLELINE;
+    UINT format = r.height() >= 2 * lineHeight(c.font(), dpi()) ? DT_WORDBREAK : DT_SINGLELINE;
     format |= c.alignment() == 1 ? DT_RIGHT : c.alignment() == 2 ? DT_CENTER : DT_LEFT;
     u32 color = c.foreColor();
     if (!c.enabled()) {
       COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
       color = u32{GetRValue(grey)} << 16 | u32{GetGValue(grey)} << 8 | GetBValue(grey);
     }
-    renderText(canvas, c.font(), intersect(r, dirty), r, c.caption(), color, format);
+    renderText(canvas, c.font(), dpi(), intersect(r, dirty), r, c.caption(), color, format);
   }
 }
 
@@ -163,7 +166,7 @@ void Win32Platform::drawButton(NativeForm& nf, const DRAWITEMSTRUCT& di) {
   FillRect(dc, &rc, brush(c.backColor()));
   DrawEdge(dc, &rc, pushed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   int shift = pushed ? 1 : 0;
-  HGDIOBJ oldFont = SelectObject(dc, fontHandle(c.font()));
+  HGDIOBJ oldFont = SelectObject(dc, fontHandle(c.font(), dpi()));
   std::wstring text = widen(c.caption());
   RECT textBox{rc.left + 4, 0, rc.right - 4, 0};
   DrawTextW(dc, text.c_str(), -1, &textBox, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
@@ -197,15 +200,57 @@ void Win32Platform::present(Form& form, const Surface& surface, std::span<const 
           std::to_string(surface.height()) + ")");
     tracePicture(form.name(), surface);
   }
-  if (!IsWindowVisible(nf->hwnd)) return;  // shown from the surface when it appears
+  const bool scaled = scaleOf(*nf) != 1;
+  if (!scaled && !nf->device.empty()) {
+    nf->device.release();  // back at 96 dpi: the device picture is no longer needed
+    nf->blocks = BlockScale{};
+  }
+  // Shown from the surface when it appears; a meadow shown in blocks keeps its device picture
+  // up to date meanwhile, for that.
+  if (!scaled && !IsWindowVisible(nf->hwnd)) return;
   // Each blit costs a call into the system: a few tile-aligned rectangles rather than every
   // small one.
   nf->tiles.resize(surface.width(), surface.height());
   for (const Rect& r : dirty) nf->tiles.add(r);
-  HDC dc = GetDC(nf->hwnd);
-  for (const Rect& r : nf->tiles.rects()) blit(dc, surface, r);
-  ReleaseDC(nf->hwnd, dc);
+  const std::span<const Rect> tiles = nf->tiles.rects();
+  const bool whole = scaled && scaleUp(*nf, surface, tiles);
+  if (IsWindowVisible(nf->hwnd)) {
+    HDC dc = GetDC(nf->hwnd);
+    if (whole) {
+      blit(dc, nf->device, nf->device.bounds());
+    } else {
+      for (const Rect& r : tiles) {
+        if (scaled) {
+          blit(dc, nf->device, nf->blocks.deviceRect(r));
+        } else {
+          blit(dc, surface, r);
+        }
+      }
+    }
+    ReleaseDC(nf->hwnd, dc);
+  }
   nf->tiles.clear();
+}
+
+// Each device pixel shows the surface's pixel under its centre (BlockScale): at 200 % a crisp
+// 2 × 2 block, at 125 % and 150 % blocks of one or two pixels a side over the exact size, so
+// the meadow fills every pixel of its monitor. A frame's changes cost their device pixels once
+// more (four times the surface's at 200 %), and the picture a surface at the device's size.
+bool Win32Platform::scaleUp(NativeForm& nf, const Surface& surface, std::span<const Rect> dirty) {
+  RECT client{};
+  ::GetClientRect(nf.hwnd, &client);
+  if (nf.blocks.resize(surface.width(), surface.height(), client.right, client.bottom,
+                       scaleOf(nf))) {
+    nf.device.resize(client.right, client.bottom);
+    nf.blocks.fill(surface, nf.device.bounds(), nf.device.data(),
+                   static_cast<std::size_t>(nf.device.width()));
+    return true;
+  }
+  for (const Rect& r : dirty) {
+    nf.blocks.fill(surface, nf.blocks.deviceRect(r), nf.device.data(),
+                   static_cast<std::size_t>(nf.device.width()));
+  }
+  return false;
 }
 
 }  // namespace ps::win32

@@ -94,9 +94,10 @@ class Win32Platform final : public Platform {
   // Files
   void appendToFile(const std::string& path, std::string_view bytes, bool makeFolders) override;
 
-  // Text laid out in `box` (DrawText's DT_ flags in `format`) onto a surface, touching only
-  // pixels inside `clip`: the engine of drawText and of the windows' labels.
-  void renderText(Surface& target, const Font& font, const Rect& clip, const Rect& box,
+  // Text laid out in `box` (DrawText's DT_ flags in `format`) onto a surface in the font at
+  // `atDpi`, touching only pixels inside `clip`: the engine of drawText and of the windows'
+  // labels.
+  void renderText(Surface& target, const Font& font, int atDpi, const Rect& clip, const Rect& box,
                   std::string_view text, u32 rgb, UINT format);
 
   struct NativeForm;
@@ -119,7 +120,8 @@ class Win32Platform final : public Platform {
   RECT controlRect(const Control& c);
   bool effectivelyVisible(const Control& c) const;
   void placeWindow(NativeForm& nf, bool force);
-  void fillScreen(NativeForm& nf, UINT flags);
+  // The window covers its monitor; a meadow takes the monitor's resolution, or `atDpi`.
+  void fillScreen(NativeForm& nf, UINT flags, int atDpi = 0);
   void paint(NativeForm& nf);
   void composeDialog(NativeForm& nf, const RECT& area);
   void drawButton(NativeForm& nf, const DRAWITEMSTRUCT& di);
@@ -133,9 +135,17 @@ class Win32Platform final : public Platform {
   const Image* picture(NativeForm& nf, const Control& c);
   HICON icon(NativeForm& nf, const Control& c);
   void killTimer(NativeForm& nf);
-  void dpiChanged(NativeForm& nf, int dpi, const RECT& suggested);
+  void dpiChanged(NativeForm& nf, int dpi, const RECT* suggested);
+  // The meadow's pixels are shown in blocks at its monitor's resolution; other windows' are not.
+  static double scaleOf(const NativeForm& nf);
+  static float logical(const NativeForm& nf, int device);
+  int monitorDpi(const Rect& monitor);
+  // Brings a meadow's device picture up to date in the surface's rectangles `dirty`; true when
+  // it was made anew, whole (a new size or scale).
+  bool scaleUp(NativeForm& nf, const Surface& surface, std::span<const Rect> dirty);
 
-  HFONT fontHandle(const Font& font);
+  HFONT fontHandle(const Font& font, int atDpi);
+  int lineHeight(const Font& font, int atDpi);
   HBRUSH brush(u32 rgb);
   int dpi();
   int pixels(double twips);
@@ -172,12 +182,14 @@ class Win32Platform final : public Platform {
   bool desktopTaken_ = false;
   std::size_t desktopParts_ = 0;  // monitors yet to take their part of desktop_
   bool grabDesktop(Surface& target, int x, int y, int w, int h);
+  // The desktop's device pixels from (x, y), w × h, into target at (0, 0).
+  bool copyDesktop(Surface& target, int x, int y, int w, int h);
 
   // Preview windows living in a foreign host window, watched for the host's disappearance.
   std::map<HWND, HWND> hosted_;
   UINT_PTR watchTimer_ = 0;
 
-  HMODULE passwordCpl_ = nullptr, mpr_ = nullptr;
+  HMODULE passwordCpl_ = nullptr, mpr_ = nullptr, shcore_ = nullptr;
 };
 
 }  // namespace ps::win32

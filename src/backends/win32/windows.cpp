@@ -137,7 +137,41 @@ SizeF Win32Platform::clientSize(const Form& form) {
     return SizeF{static_cast<float>(pixels(form.clientWidthTwips())),
                  static_cast<float>(pixels(form.clientHeightTwips()))};
   }
-  return SizeF{static_cast<float>(r.right), static_cast<float>(r.bottom)};
+  // The meadow is laid out in the pixels of 96 dpi.
+  const double scale = scaleOf(*nf);
+  if (scale == 1) return SizeF{static_cast<float>(r.right), static_cast<float>(r.bottom)};
+  return SizeF{static_cast<float>(logicalLength(r.right, scale)),
+               static_cast<float>(logicalLength(r.bottom, scale))};
+}
+
+double Win32Platform::scaleOf(const NativeForm& nf) {
+  return fillsScreen(nf) ? static_cast<double>(nf.dpi) / kLayoutDpi : 1.0;
+}
+
+// The pointer over the meadow in its pixels, as the Qt backend reports it: moving it 3 of
+// them ends the running mode at every resolution.
+float Win32Platform::logical(const NativeForm& nf, int device) {
+  return static_cast<float>(device / scaleOf(nf));
+}
+
+// The resolution of the monitor that holds most of `m`: each its own from Windows 8.1 on, the
+// system's one before.
+int Win32Platform::monitorDpi(const Rect& m) {
+  using FromRect = HMONITOR(WINAPI*)(LPCRECT, DWORD);
+  using GetDpi = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto fromRect = reinterpret_cast<FromRect>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "MonitorFromRect")));
+  HMODULE lib = library("shcore.dll", shcore_);
+  const auto getDpi = lib ? reinterpret_cast<GetDpi>(
+                                reinterpret_cast<void*>(GetProcAddress(lib, "GetDpiForMonitor")))
+                          : nullptr;
+  RECT r{m.left, m.top, m.right, m.bottom};
+  HMONITOR monitor = fromRect ? fromRect(&r, MONITOR_DEFAULTTONEAREST) : nullptr;
+  UINT x = 0, y = 0;
+  if (monitor && getDpi && SUCCEEDED(getDpi(monitor, 0 /* MDT_EFFECTIVE_DPI */, &x, &y)) && y > 0) {
+    return static_cast<int>(y);
+  }
+  return dpi();
 }
 
 HBRUSH Win32Platform::brush(u32 rgb) {
@@ -215,7 +249,7 @@ bool Win32Platform::screenCovered() const {
   return false;
 }
 
-void Win32Platform::fillScreen(NativeForm& nf, UINT flags) {
+void Win32Platform::fillScreen(NativeForm& nf, UINT flags, int atDpi) {
   if (nf.form->borderless()) {
     Rect m{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (nf.form->monitor() != 0) {
@@ -224,6 +258,8 @@ void Win32Platform::fillScreen(NativeForm& nf, UINT flags) {
       if (i < all.size()) m = all[i];
       flags |= SWP_NOACTIVATE;  // the primary monitor's window keeps the keyboard
     }
+    // Known before the window takes its size: that lays the meadow out.
+    nf.dpi = atDpi > 0 ? atDpi : monitorDpi(m);
     ::SetWindowPos(nf.hwnd, nullptr, m.left, m.top, m.width(), m.height(), SWP_NOZORDER | flags);
   } else {
     ShowWindow(nf.hwnd, (flags & SWP_SHOWWINDOW) ? SW_SHOWMAXIMIZED : SW_MAXIMIZE);
@@ -341,19 +377,30 @@ void Win32Platform::quit() {
 // Aware of each monitor's resolution, the program lays a window out again when it moves to a
 // monitor of another one: fonts and geometry at the new resolution, at the place the system
 // suggests; a window that fills the screen fills it again.
-void Win32Platform::dpiChanged(NativeForm& nf, int newDpi, const RECT& suggested) {
-  if (newDpi <= 0 || newDpi == dpi()) return;
-  dpi_ = newDpi;
+void Win32Platform::dpiChanged(NativeForm& nf, int newDpi, const RECT* suggested) {
+  if (newDpi <= 0 || newDpi == (fillsScreen(nf) ? nf.dpi : dpi())) return;
   trace("dpiChanged(" + nf.form->name() + "," + std::to_string(newDpi) + ")");
+  if (fillsScreen(nf)) {
+    // A meadow keeps its monitor's resolution for itself: it covers the monitor again at the
+    // new one and is laid out anew (by the resize, if its size changed too).
+    const unsigned resizes = nf.resizes;
+    fillScreen(nf, SWP_NOACTIVATE, newDpi);
+    if (nf.resizes == resizes) {
+      Form& f = *nf.form;
+      Saver::deliver([&] { f.Form_Resize(); });
+    }
+    return;
+  }
+  dpi_ = newDpi;
   for (auto& nc : nf.controls) {
     nc->hasFont = false;  // its font again, made at the new resolution
     syncControl(nf, *nc);
   }
   if (nf.maximized) {
     fillScreen(nf, SWP_NOACTIVATE);
-  } else {
-    ::SetWindowPos(nf.hwnd, nullptr, suggested.left, suggested.top,
-                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+  } else if (suggested) {
+    ::SetWindowPos(nf.hwnd, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
   }
   InvalidateRect(nf.hwnd, nullptr, FALSE);
