@@ -41,10 +41,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = Saver::modeSwitch(launch.commandLine);
-  if (qt::platformIsInvisible(platformName) && (mode == "/S" || mode.empty())) {
-    std::cerr << qt::cannotShowMessage("the screensaver cannot run on the Qt platform '" +
-                                       platformName +
-                                       "': nothing it draws is seen and no input can end it");
+  if (const std::string why = qt::unseenMode(platformName, mode); !why.empty()) {
+    std::cerr << qt::cannotShowMessage(why);
     return 2;
   }
 
