@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Qt platforms other than a working xcb: no crash at start or at the end on any of them, a
 # clear word and exit code 2 where nothing can be shown, and the renderer without a display.
+# Qt's own options: -display chooses the display, the window options move no window.
 source "$(dirname "$0")/common.bash"
 start_x 1024x768
 ulimit -c 0  # an abort must not leave a core file, even if it happens
@@ -48,15 +49,22 @@ expect_refusal nosuch "the Qt platform 'nosuch' cannot start" "$BIN" -platform n
 expect_refusal wayland "the Qt platform 'wayland' cannot start" \
   env QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=petalstream-no-compositor "$BIN" /S
 
-# Qt's options are no switch of the program's: with -display the running mode starts there.
-run_bg display-option -display "$DISPLAY"
+# Qt's options are no switch of the program's: with -display the running mode starts there,
+# and the window options neither shrink it nor keep a key from ending it.
+run_bg display-option -display "$DISPLAY" /S -qwindowgeometry 1x1
 win=$(wait_window_pid "$APP" 10)
 [ "$(window_size "$win")" = "1024x768" ] || fail "-display: the window is $(window_size "$win")"
 xdotool key Shift_L
 wait_exit "$APP" 5
 rc=$?
 [ "$rc" = 0 ] || fail "-display: exit code $rc after a key"
-ok "-display DISPLAY: the running mode, ended by a key"
+ok "-display DISPLAY /S -qwindowgeometry 1x1: the running mode, full screen, ended by a key"
+run_bg geometry-hack -geometry 0x0+-5+-5 -root
+win=$(wait_window_pid "$APP" 10)
+[ "$(window_size "$win")" = "1024x768" ] || fail "-geometry -root: the hack's window is $(window_size "$win")"
+kill -TERM "$APP"
+wait_exit "$APP" 5 || fail "-geometry -root: exit code $? after SIGTERM"
+ok "-geometry 0x0+-5+-5 -root: the hack still covers the screen"
 
 # The renderer needs no display at all.
 RENDER="$BUILD/petalstream-render"
