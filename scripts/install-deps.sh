@@ -32,8 +32,9 @@ packages=(
   procps util-linux coreutils
   # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
   xscreensaver
-  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
-  dpkg-dev file man-db
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man, its
+  # checks by lintian
+  dpkg-dev file man-db lintian
   # the German locale (a decimal comma) that the tests run the program under
   locales
   # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland
