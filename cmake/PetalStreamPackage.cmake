@@ -1,17 +1,18 @@
 # The Debian package of the Linux program: cpack -G DEB in the build folder. It holds what
-# cmake --install lays down (the hack, its description, the manual page, the .desktop entries),
-# stripped, with the libraries found by dpkg-shlibdeps and the fonts the windows are drawn in.
+# cmake --install lays down (the hack, its description, the manual page, the .desktop entries,
+# the copyright and the changelog), stripped, with the libraries found by dpkg-shlibdeps and the fonts the windows are drawn in.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "petalstream")
 set(CPACK_PACKAGE_VENDOR "PetalStream")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "flower-meadow screensaver and XScreenSaver hack")
-set(CPACK_PACKAGE_DESCRIPTION
-    "A meadow grows from the bottom of the screen upwards: flowers sprout near the ground, grow "
-    "and are planted for good with tufts of grass, over a black, blue or green background or a "
-    "picture of the desktop, with the date and the time along the bottom edge. It runs on its "
-    "own (petalstream /S, settings with petalstream /C) or as an XScreenSaver hack, whose "
-    "settings offer its options.")
+# Lines of at most 80 characters, as Debian's tools show them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "A meadow grows from the bottom of the screen upwards: flowers sprout near the\n"
+       "ground, grow and are planted for good with tufts of grass, over a black, blue\n"
+       "or green background or a picture of the desktop, with the date and the time\n"
+       "along the bottom edge. It runs on its own (petalstream /S, settings with\n"
+       "petalstream /C) or as an XScreenSaver hack, whose settings offer its options.")
 set(CPACK_PACKAGE_CONTACT "PetalStream <petalstream@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_STRIP_FILES ON)

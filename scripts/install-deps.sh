@@ -24,6 +24,7 @@ packages=(
   libxcursor1:amd64 libxfixes3:amd64 libxinerama1:amd64 libxcomposite1:amd64
   # Linux build: Qt 6 Widgets on X11
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev libxcb-shm0-dev
+  libxcb-xinerama0-dev
   # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # xrdb (Xft.dpi for the scaled screens) and xrandr; a nested X server with two monitors
@@ -34,8 +35,9 @@ packages=(
   procps util-linux coreutils
   # the XScreenSaver daemon and its settings tool, for the hack's end-to-end test
   xscreensaver
-  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man
-  dpkg-dev file man-db
+  # the Debian package: dependencies found by dpkg-shlibdeps, its manual page shown by man, its
+  # checks by lintian
+  dpkg-dev file man-db lintian
   # the German locale (a decimal comma) that the tests run the program under
   locales
   # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland

@@ -142,8 +142,9 @@ wait_window_pid() {
 # windows_of PID N: true when that process shows exactly N windows.
 windows_of() { [ "$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | wc -l)" = "$2" ]; }
 
-# window_size ID: "WxH" of the window.
+# window_size ID: "WxH" of the window (without an id xwininfo would wait for a click).
 window_size() {
+  [ -n "$1" ] || fail "no window to measure"
   xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 

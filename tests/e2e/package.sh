@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installing: cmake --install records every file it lays down; cpack -G DEB makes a package
-# with the hack, its description, the manual page and the .desktop entries, stripped, with its
-# dependencies; as root the package installs (man petalstream works) and removes cleanly.
+# with the hack, its description, the manual page, the .desktop entries, the copyright and the
+# changelog, stripped, with its dependencies, that lintian finds no error or warning in; as root
+# the package installs (man petalstream works) and removes cleanly.
 set -uo pipefail
 BUILD=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 WORK=$(mktemp -d /tmp/petalstream-pkg.XXXXXX)
@@ -9,7 +10,7 @@ trap 'rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 skip() { echo "SKIP: $*"; exit 77; }
-for tool in cmake cpack dpkg-deb dpkg-shlibdeps file readelf; do
+for tool in cmake cpack dpkg-deb dpkg-shlibdeps file readelf lintian; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
 done
 [ -x "$BUILD/petalstream" ] || fail "$BUILD/petalstream is not built"
@@ -41,11 +42,13 @@ cat >"$WORK/expected" <<'EOF'
 ./usr/libexec/xscreensaver/petalstream
 ./usr/share/applications/petalstream-settings.desktop
 ./usr/share/applications/screensavers/petalstream.desktop
+./usr/share/doc/petalstream/changelog.gz
+./usr/share/doc/petalstream/copyright
 ./usr/share/man/man6/petalstream.6.gz
 ./usr/share/xscreensaver/config/petalstream.xml
 EOF
 diff "$WORK/expected" "$WORK/contents" || fail "the package holds other files than expected"
-ok "$(basename "$DEB") holds the hack, its link, description, manual page and .desktop entries"
+ok "$(basename "$DEB") holds the hack, its link, description, manual page, .desktop entries and documents"
 
 dpkg-deb -I "$DEB" >"$WORK/info"
 grep -q '^ Package: petalstream$' "$WORK/info" || fail "no package name: $(cat "$WORK/info")"
@@ -66,6 +69,13 @@ grep -q '^Exec=/usr/libexec/xscreensaver/petalstream /C$' \
   "$WORK/x/usr/share/applications/petalstream-settings.desktop" || fail "settings entry"
 zcat "$WORK/x/usr/share/man/man6/petalstream.6.gz" | grep -q '^\.TH PETALSTREAM 6' ||
   fail "the manual page has no title line"
+zcat "$WORK/x/usr/share/doc/petalstream/changelog.gz" | head -n1 | grep -qF "petalstream ($VERSION)" ||
+  fail "the changelog's last entry is not the package's version $VERSION"
+
+# lintian: its errors and warnings fail, its infos are only counted.
+lintian -I --fail-on error,warning "$DEB" >"$WORK/lintian.log" 2>&1 ||
+  fail "lintian: $(grep -v '^running with root' "$WORK/lintian.log")"
+ok "lintian finds no errors or warnings ($(grep -c '^I: ' "$WORK/lintian.log") infos)"
 
 # --- installing and removing it (root only, and only where it is not installed already)
 [ "$(id -u)" = 0 ] || skip "installing the package needs root"

@@ -48,7 +48,8 @@ like_picture() {
 }
 
 host 152 112
-run_bg preview /P "$HOST"
+# Qt's own geometry option changes nothing: the host decides.
+run_bg preview /P "$HOST" -qwindowgeometry 10x10+3+3
 wait_child_size 152x112
 sleep 0.5
 shot "$WORK/small.png" "$HOST"

@@ -165,8 +165,15 @@ void QtPlatform::snapshotDesktop() {
     }
     return;
   }
-  for (QScreen* s : QGuiApplication::screens())
-    keepDesktop(s->geometry(), s->grabWindow(0).toImage());
+  QScreen* primary = QGuiApplication::primaryScreen();
+  for (const Head& h : heads()) {
+    // A head without a screen of its own is grabbed through the primary one, which reaches
+    // the whole desktop.
+    QScreen* s = h.screen != nullptr ? h.screen.data() : primary;
+    const QPoint at = h.area.topLeft() - s->geometry().topLeft();
+    keepDesktop(h.area,
+                s->grabWindow(0, at.x(), at.y(), h.area.width(), h.area.height()).toImage());
+  }
 }
 
 void QtPlatform::keepDesktop(const QRect& area, QImage picture) {

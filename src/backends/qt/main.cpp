@@ -41,15 +41,20 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string mode = Saver::modeSwitch(launch.commandLine);
-  if (qt::platformIsInvisible(platformName) && (mode == "/S" || mode.empty())) {
-    std::cerr << qt::cannotShowMessage("the screensaver cannot run on the Qt platform '" +
-                                       platformName +
-                                       "': nothing it draws is seen and no input can end it");
+  if (const std::string why = qt::unseenMode(platformName, mode); !why.empty()) {
+    std::cerr << qt::cannotShowMessage(why);
     return 2;
   }
 
+  // Qt's own options (-qwindowgeometry, -geometry, -stylesheet, -nograb ...) would shrink,
+  // move or hide the first window or keep it from the keyboard: only the settings dialog is
+  // the user's to place. The others cover what they are given, so Qt sees no option there
+  // (-platform and -display are in the environment by now).
+  const bool dialog = mode == "/C";
+  char* nameOnly[] = {argv[0], nullptr};
+  int qtArgc = dialog ? argc : 1;
   std::optional<qt::PlatformStartGuard> starting(std::in_place);
-  QApplication app(argc, argv);
+  QApplication app(qtArgc, dialog ? argv : nameOnly);
   starting.reset();
   QApplication::setApplicationName(QStringLiteral("PetalStream"));
   QApplication::setStyle(QStringLiteral("Fusion"));

@@ -119,10 +119,18 @@ class QtPlatform : public Platform {
   Window* find(const Form& f) const;
   void applyTimer(Window& w);
   void showFullScreen(Window& w);
-  // The window covers the screen, now and whenever the screen's size changes.
-  void followScreen(Window& w, QScreen* screen);
-  // The screens in the order of monitors(), the primary one first.
-  static std::vector<QScreen*> screens();
+  // A monitor: its area on the desktop in logical pixels, and Qt's screen for it (none for a
+  // head that only Xinerama knows).
+  struct Head {
+    QRect area;
+    QPointer<QScreen> screen;
+  };
+  // The monitors in the order of monitors(), the primary one first: Qt's screens, or the heads
+  // Xinerama reports where it knows more of them.
+  static std::vector<Head> heads();
+  static Head primaryHead();
+  // The window covers the head, and follows its screen's size where it has one.
+  void followScreen(Window& w, const Head& head);
   void embed(Window& w, XWindow host);
   void takeInput(Window& w);
   void releaseInput();

@@ -35,6 +35,17 @@ bool platformIsInvisible(const std::string& name) {
   return name == "offscreen" || name == "minimal";
 }
 
+std::string unseenMode(const std::string& name, const std::string& mode) {
+  if (!platformIsInvisible(name)) return {};
+  const std::string on = " on the Qt platform '" + name + "': ";
+  if (mode == "/S" || mode.empty()) {
+    return "the screensaver cannot run" + on + "nothing it draws is seen and no input can end it";
+  }
+  if (mode == "/C") return "the settings dialog cannot open" + on + "nobody could see or close it";
+  if (mode == "/P") return "the preview cannot be shown" + on + "nothing it draws is seen";
+  return {};  // a mode that shows no window ends by itself
+}
+
 std::string noXDisplayReason() {
   const char* display = std::getenv("DISPLAY");
   return std::string("no X display to show the screensaver on (") +

@@ -20,6 +20,10 @@ std::string platformName();
 // Plugins that show nothing anybody could see and deliver no input (offscreen, minimal).
 bool platformIsInvisible(const std::string& name);
 
+// Why the mode `mode` (the system's mode switch: "/S", "/C", ...) cannot run on the plugin
+// `name`: a window there would wait unseen for ever. Empty where it can.
+std::string unseenMode(const std::string& name, const std::string& mode);
+
 // Why the X display cannot be used: DISPLAY is not set, or names a display that cannot be
 // opened.
 std::string noXDisplayReason();

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -235,7 +236,7 @@ void QtPlatform::showWindow(Form& form) {
       fw->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                          Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
       fw->setTakesInput(false);
-      followScreen(*w, QGuiApplication::primaryScreen());
+      followScreen(*w, primaryHead());
     } else {
       embed(*w, launch_.window);
       X11* x = X11::instance();
@@ -262,24 +263,25 @@ void QtPlatform::maximizeWindow(Form& form) {
   if (w->widget->isVisible()) showWindow(form);
 }
 
-void QtPlatform::followScreen(Window& w, QScreen* screen) {
+void QtPlatform::followScreen(Window& w, const Head& head) {
   FormWindow* fw = w.widget.get();
   // The full size before the first showing, so that the first layout pass has it.
-  fw->setGeometry(screen->geometry());
-  if (w.followed == screen) return;
+  fw->setGeometry(head.area);
+  if (w.followed == head.screen) return;
   // A new size or place of the screen (a change of the display mode): the window takes it,
   // and its resize lays the scene out again.
   QObject::disconnect(w.following);
-  w.followed = screen;
-  w.following = QObject::connect(screen, &QScreen::geometryChanged, fw,
+  w.followed = head.screen;
+  if (head.screen == nullptr) return;
+  w.following = QObject::connect(head.screen, &QScreen::geometryChanged, fw,
                                  [fw](const QRect& r) { fw->setGeometry(r); });
 }
 
 void QtPlatform::showFullScreen(Window& w) {
   FormWindow* fw = w.widget.get();
-  std::vector<QScreen*> all = screens();
+  std::vector<Head> all = heads();
   const auto monitor = static_cast<std::size_t>(w.form->monitor());
-  followScreen(w, monitor < all.size() ? all[monitor] : QGuiApplication::primaryScreen());
+  followScreen(w, monitor < all.size() ? all[monitor] : primaryHead());
   fw->showFullScreen();
   fw->raise();
   if (monitor != 0) return;
@@ -365,14 +367,45 @@ SizeF QtPlatform::clientSize(const Form& form) {
   return SizeF{static_cast<float>(w->widget->width()), static_cast<float>(w->widget->height())};
 }
 
-std::vector<QScreen*> QtPlatform::screens() {
-  std::vector<QScreen*> all;
+QtPlatform::Head QtPlatform::primaryHead() {
   QScreen* primary = QGuiApplication::primaryScreen();
-  if (primary != nullptr) all.push_back(primary);
+  return {primary->geometry(), primary};
+}
+
+std::vector<QtPlatform::Head> QtPlatform::heads() {
+  std::vector<Head> all;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary != nullptr) all.push_back({primary->geometry(), primary});
   for (QScreen* s : QGuiApplication::screens()) {
-    if (s != primary) all.push_back(s);
+    if (s != primary) all.push_back({s->geometry(), s});
   }
-  return all;
+  // Qt's screens are RandR's monitors. A server may describe its heads by Xinerama alone (a
+  // nested server, an old driver): where Xinerama knows more heads, each of them is covered.
+  X11* x = QGuiApplication::platformName() == QLatin1String("xcb") ? X11::instance() : nullptr;
+  if (primary == nullptr || x == nullptr) return all;
+  std::vector<QRect> xinerama;
+  for (const QRect& r : x->xineramaHeads()) {
+    // A head shown twice (a mirrored output) is covered once.
+    if (std::find(xinerama.begin(), xinerama.end(), r) == xinerama.end()) xinerama.push_back(r);
+  }
+  if (xinerama.size() <= all.size()) return all;
+  // The primary head, the one under the primary screen's corner, comes first.
+  const QPoint origin = primary->geometry().topLeft();
+  auto under = std::find_if(xinerama.begin(), xinerama.end(),
+                            [&](const QRect& r) { return r.contains(origin); });
+  if (under != xinerama.end()) std::rotate(xinerama.begin(), under, under + 1);
+  // Windows are placed in logical pixels measured from the primary screen's corner.
+  const double dpr = primary->devicePixelRatio();
+  std::vector<Head> heads;
+  for (const QRect& r : xinerama) {
+    const QPointF at = QPointF(r.topLeft() - origin) / dpr;
+    Head h{QRect(origin + at.toPoint(), logicalSize(r.size())), nullptr};
+    for (const Head& s : all) {
+      if (s.area == h.area) h.screen = s.screen;  // it follows that screen's changes
+    }
+    heads.push_back(h);
+  }
+  return heads;
 }
 
 std::vector<Rect> QtPlatform::monitors() {
@@ -385,8 +418,8 @@ std::vector<Rect> QtPlatform::monitors() {
                         : QRect();
     return {Rect{0, 0, g.width(), g.height()}};
   }
-  for (QScreen* s : screens()) {
-    const QRect g = s->geometry();
+  for (const Head& h : heads()) {
+    const QRect g = h.area;
     all.push_back(Rect{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
   }
   if (all.empty()) all.push_back(Rect{});

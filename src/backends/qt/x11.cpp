@@ -1,6 +1,7 @@
 #include "backends/qt/x11.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xinerama.h>
 
 #include <QProcess>
 #include <QSocketNotifier>
@@ -157,6 +158,26 @@ std::optional<QImage> X11::desktopImage(XWindow window, const QString& loader) {
   xcb_free_pixmap(c_, pixmap);
   xcb_flush(c_);
   return picture;
+}
+
+std::vector<QRect> X11::xineramaHeads() {
+  std::vector<QRect> heads;
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c_, &xcb_xinerama_id);
+  if (ext == nullptr || !ext->present) return heads;
+  xcb_xinerama_is_active_reply_t* active =
+      xcb_xinerama_is_active_reply(c_, xcb_xinerama_is_active(c_), nullptr);
+  const bool on = active != nullptr && active->state != 0;
+  std::free(active);
+  if (!on) return heads;
+  xcb_xinerama_query_screens_reply_t* r =
+      xcb_xinerama_query_screens_reply(c_, xcb_xinerama_query_screens(c_), nullptr);
+  if (r == nullptr) return heads;
+  const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(r);
+  for (int i = 0; i < xcb_xinerama_query_screens_screen_info_length(r); ++i) {
+    heads.emplace_back(info[i].x_org, info[i].y_org, info[i].width, info[i].height);
+  }
+  std::free(r);
+  return heads;
 }
 
 struct HostWatch::Impl {

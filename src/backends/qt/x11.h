@@ -6,8 +6,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -36,6 +38,9 @@ class X11 {
   // what it drew; only a grab of the desktop counts. Nothing where the user forbids desktop
   // grabs (grabDesktopImages in ~/.xscreensaver), or the loader is missing or fails.
   std::optional<QImage> desktopImage(XWindow window, const QString& loader);
+  // The heads Xinerama describes, in its order and in device pixels; none where Xinerama is
+  // not active.
+  std::vector<QRect> xineramaHeads();
 
  private:
   explicit X11(xcb_connection_t* c);
