@@ -53,10 +53,10 @@ TEST(StartUp, EmptyAndSlashSStartTheRunningMode) {
                                      "showPointer(false)"}))
         << cmd;
     // Made topmost and activated before it is shown.
-    auto order = w.os.only({"SetWindowPos", "showWindow"});
+    auto order = w.os.only({"stackWindow", "showWindow"});
     ASSERT_EQ(order.size(), 2u);
     EXPECT_EQ(order[0],
-              "SetWindowPos(" + std::to_string(w.process.main().hWnd()) + ",-1,0,0,0,0,3)");
+              "stackWindow(" + std::to_string(w.process.main().hWnd()) + ",topmost,activate)");
     EXPECT_EQ(order[1], "showWindow(frmMain)");
   }
 }
@@ -131,7 +131,7 @@ TEST(StartUp, ConfigurationModeShowsTheDialogAndIgnoresAHandle) {
   EXPECT_TRUE(w.process.forms.isLoaded(w.process.config()));
   EXPECT_EQ(w.os.count("showWindow(frmConfig)"), 1);
   EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
-  EXPECT_TRUE(w.os.only({"GetClientRect", "SetParent"}).empty());
+  EXPECT_TRUE(w.os.only({"windowArea", "embedInHost"}).empty());
 }
 
 TEST(StartUp, PreviewModeEmbedsIntoTheHostWindow) {
@@ -143,12 +143,11 @@ TEST(StartUp, PreviewModeEmbedsIntoTheHostWindow) {
     frmPreview& pv = w.process.preview();
     ASSERT_TRUE(w.process.forms.isLoaded(pv));
     std::string h = std::to_string(pv.hWnd());
-    EXPECT_EQ(
-        w.os.only(
-            {"GetClientRect", "GetWindowLongA", "SetWindowLongA", "SetParent", "SetWindowPos"}),
-        (Calls{"GetClientRect(4711)", "GetWindowLongA(" + h + ",-16)",
-               "SetWindowLongA(" + h + ",-16,1073741824)", "SetParent(" + h + ",4711)",
-               "SetWindowLongA(" + h + ",-8,4711)", "SetWindowPos(" + h + ",0,0,0,152,112,84)"}))
+    // The host's area is asked before the window exists; the window then goes into the host,
+    // sized to that area.
+    EXPECT_EQ(w.os.only({"windowArea", "createWindow", "embedInHost"}),
+              (Calls{"windowArea(4711)", "createWindow(frmPreview)",
+                     "embedInHost(" + h + ",4711,152x112)"}))
         << cmd;
     EXPECT_EQ(w.process.ScreenSaverMode, kFalse);
   }
@@ -157,7 +156,7 @@ TEST(StartUp, PreviewModeEmbedsIntoTheHostWindow) {
 TEST(StartUp, PreviewHandleIsReadFromTheFourthCharacter) {
   World w;
   start(w, "/P4711");
-  EXPECT_EQ(w.os.only({"GetClientRect"}), Calls{"GetClientRect(711)"});
+  EXPECT_EQ(w.os.only({"windowArea"}), Calls{"windowArea(711)"});
 }
 
 TEST(StartUp, APreviewWithoutAHostLoadsNothingAndEnds) {
@@ -168,7 +167,7 @@ TEST(StartUp, APreviewWithoutAHostLoadsNothingAndEnds) {
     EXPECT_EQ(w.process.forms.count(), 0) << cmd;
     EXPECT_FALSE(w.process.forms.anyKeepsProcessAlive()) << cmd;
     EXPECT_TRUE(w.os.windows.empty()) << cmd;
-    EXPECT_TRUE(w.os.only({"GetClientRect", "SetParent", "SetWindowPos"}).empty()) << cmd;
+    EXPECT_TRUE(w.os.only({"windowArea", "embedInHost"}).empty()) << cmd;
     EXPECT_TRUE(w.os.files.empty()) << cmd;  // nothing to report either
   }
 }
@@ -201,7 +200,7 @@ TEST(StartUp, AHandleBeyond32BitsIsReportedAndEndsAfterTheRetry) {
   EXPECT_NE(text.find("6 (Overflow)"), std::string::npos);
   EXPECT_EQ(w.os.count("alert"), 2);
   EXPECT_EQ(w.os.calls.back(), "exitProcess(0)");
-  EXPECT_TRUE(w.os.only({"GetClientRect"}).empty());
+  EXPECT_TRUE(w.os.only({"windowArea"}).empty());
 }
 
 TEST(StartUp, IsWinNTAndSetTopMost) {
@@ -219,9 +218,9 @@ TEST(StartUp, IsWinNTAndSetTopMost) {
   Saver::SetTopMost(f, kTrue, kFalse);
   Saver::SetTopMost(f, kFalse, kTrue);
   EXPECT_EQ(Saver::SetTopMost(f, 5, kTrue), kTrue);
-  EXPECT_EQ(w.os.only({"SetWindowPos"}),
-            (Calls{"SetWindowPos(" + h + ",-1,0,0,0,0,19)", "SetWindowPos(" + h + ",-2,0,0,0,0,3)",
-                   "SetWindowPos(" + h + ",0,0,0,0,0,3)"}));
+  EXPECT_EQ(w.os.only({"stackWindow"}),
+            (Calls{"stackWindow(" + h + ",topmost)", "stackWindow(" + h + ",not topmost,activate)",
+                   "stackWindow(" + h + ",top,activate)"}));
 }
 
 // --- Settings ----------------------------------------------------------------------------------
@@ -373,7 +372,7 @@ TEST(Ending, NTFamilyRestoresTwiceAndEndsInsideTheUnload) {
   World w;
   start(w, "/S");
   w.os.calls.clear();
-  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyDown(16, 0); }));
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyDown(); }));
   EXPECT_EQ(systemCalls(w), (Calls{"showPointer(true)", "setScreenSaverActive(true)",
                                    "setScreenSaverRunning(false)", "showPointer(true)",
                                    "setScreenSaverActive(true)", "setScreenSaverRunning(false)",
@@ -406,7 +405,7 @@ TEST(Ending, A9xNestedRefusalLetsTheOuterCallEnd) {
   std::string h = std::to_string(w.process.main().hWnd());
   w.os.calls.clear();
   w.os.verifyAnswers = {1, 0};
-  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyPress(65); }));
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_KeyPress(); }));
   EXPECT_EQ(systemCalls(w),
             (Calls{"verifyPassword(" + h + ")", "showPointer(true)", "setScreenSaverActive(true)",
                    "setScreenSaverRunning(false)", "verifyPassword(" + h + ")", "exitProcess(0)"}));
@@ -479,7 +478,7 @@ TEST(Ending, AnUnreachablePasswordServiceEndsWithThePointerAndFlagsBack) {
   start(w, "/S");
   w.os.verifyFails = true;
   w.os.calls.clear();
-  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_MouseDown(1, 0, 5, 5); }));
+  EXPECT_TRUE(endsProgram([&] { w.process.main().Form_MouseDown(); }));
   // One report, then the report's own call fails again and ends the chain.
   EXPECT_EQ(w.os.count("alert"), 1);
   EXPECT_EQ(
@@ -496,7 +495,7 @@ TEST(MouseFilter, SmallMovesAreRecordedAndThreePixelsEnd) {
   World w;
   start(w, "/S");
   frmMain& m = w.process.main();
-  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(x, y); }); };
   EXPECT_FALSE(move(400, 300));  // the first report only records
   for (int i = 1; i <= 100; ++i) {
     ASSERT_FALSE(move(400 + 2.9f * i, 300 + 2.9f * i)) << i;  // a slow creep never ends
@@ -509,7 +508,7 @@ TEST(MouseFilter, TheOriginCountsAsNoRecordedPosition) {
   World w;
   start(w, "/S");
   frmMain& m = w.process.main();
-  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(x, y); }); };
   EXPECT_FALSE(move(0, 0));
   EXPECT_FALSE(move(500, 500));  // any distance from (0, 0) is only recorded
   EXPECT_FALSE(move(502, 497.5f));
@@ -522,7 +521,7 @@ TEST(MouseFilter, AfterARefusedPasswordTheOldPositionStays) {
   start(w, "/S");
   frmMain& m = w.process.main();
   w.os.verifyAnswers = {0, 0};
-  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(0, 0, x, y); }); };
+  auto move = [&](float x, float y) { return endsProgram([&] { m.Form_MouseMove(x, y); }); };
   EXPECT_FALSE(move(100, 100));
   EXPECT_FALSE(move(110, 100));  // refused
   EXPECT_EQ(m.LastX, 100);

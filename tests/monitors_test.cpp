@@ -58,9 +58,9 @@ TEST(Monitors, EveryOtherMonitorShowsAMeadowOfItsOwnAtItsOwnSize) {
   }
   // Loaded after the primary window, made topmost without taking the activation, shown.
   std::string h1 = std::to_string(d.others()[0]->hWnd());
-  EXPECT_EQ(d.w.os.only({"showWindow", "SetWindowPos(" + h1}),
-            (Calls{"showWindow(frmMain)", "SetWindowPos(" + h1 + ",-1,0,0,0,0,19)",
-                   "showWindow(frmMain)", "showWindow(frmMain)"}));
+  EXPECT_EQ(d.w.os.only({"showWindow", "stackWindow(" + h1}),
+            (Calls{"showWindow(frmMain)", "stackWindow(" + h1 + ",topmost)", "showWindow(frmMain)",
+                   "showWindow(frmMain)"}));
   for (int k = 0; k < 40; ++k) d.tick();
   // Each meadow grows: its own flowers and texts, not a copy of another's.
   frmMonitor& small = *d.others()[0];
@@ -129,13 +129,13 @@ TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
   Desktop d({});
   d.start();
   for (int k = 0; k < 10; ++k) d.tick();
-  d.w.process.main().Form_MouseMove(0, 0, 10, 10);
+  d.w.process.main().Form_MouseMove(10, 10);
   d.w.os.calls.clear();
   d.w.os.otherMonitors = kOthers;
   Saver::deliver([] { Saver::monitorsChanged(); });
   ASSERT_EQ(d.others().size(), 2u);
   // The desktop (or the pointer with it) may have moved: the next position is only recorded.
-  EXPECT_FALSE(testing::endsProgram([&] { d.w.process.main().Form_MouseMove(0, 0, 300, 200); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.w.process.main().Form_MouseMove(300, 200); }));
   EXPECT_EQ(d.w.process.main().LastX, 300);
   for (std::size_t i = 0; i < 2; ++i) {
     frmMonitor& m = *d.others()[i];
@@ -146,8 +146,8 @@ TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
   }
   // As at the start: topmost without the activation, then shown; the primary window untouched.
   std::string h1 = std::to_string(d.others()[0]->hWnd());
-  EXPECT_EQ(d.w.os.only({"showWindow", "SetWindowPos(" + h1, "maximizeWindow"}),
-            (Calls{"maximizeWindow(frmMain)", "SetWindowPos(" + h1 + ",-1,0,0,0,0,19)",
+  EXPECT_EQ(d.w.os.only({"showWindow", "stackWindow(" + h1, "maximizeWindow"}),
+            (Calls{"maximizeWindow(frmMain)", "stackWindow(" + h1 + ",topmost)",
                    "showWindow(frmMain)", "maximizeWindow(frmMain)", "showWindow(frmMain)"}));
   EXPECT_EQ(d.w.process.main().window().width(), 320);
   for (int k = 0; k < 40; ++k) d.tick();
@@ -175,7 +175,7 @@ TEST(Monitors, AMonitorPluggedInGetsAMeadowAndOnePulledOutTakesItsWindowAlong) {
 
   // Input still ends everything once, in the usual order.
   d.w.os.calls.clear();
-  EXPECT_TRUE(testing::endsProgram([&] { first->Form_KeyDown(16, 0); }));
+  EXPECT_TRUE(testing::endsProgram([&] { first->Form_KeyDown(); }));
   EXPECT_EQ(d.w.os.only({"showPointer", "exitProcess"}),
             (Calls{"showPointer(true)", "showPointer(true)", "exitProcess(0)"}));
   // The remaining other meadow went first; the primary's unload ended the process.
@@ -223,9 +223,9 @@ TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
     d.w.os.calls.clear();
     frmMonitor& m = *d.others()[1];
     EXPECT_TRUE(testing::endsProgram([&] {
-      if (input == 0) m.Form_KeyDown(16, 0);
-      if (input == 1) m.Form_MouseDown(1, 0, 5, 5);
-      if (input == 2) m.Form_MouseMove(0, 0, 10, 10), m.Form_MouseMove(0, 0, 13, 10);
+      if (input == 0) m.Form_KeyDown();
+      if (input == 1) m.Form_MouseDown();
+      if (input == 2) m.Form_MouseMove(10, 10), m.Form_MouseMove(13, 10);
     })) << input;
     EXPECT_EQ(
         d.w.os.only({"showPointer", "setScreenSaver", "exitProcess"}),
@@ -242,8 +242,8 @@ TEST(Monitors, InputOnAnyMonitorEndsOnceInTheUsualOrder) {
 TEST(Monitors, TheFirstReportOnAnotherMonitorIsOnlyRecorded) {
   Desktop d(kOthers);
   d.start();
-  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 150, 90); }));
-  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(0, 0, 152, 92); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(150, 90); }));
+  EXPECT_FALSE(testing::endsProgram([&] { d.others()[0]->Form_MouseMove(152, 92); }));
   EXPECT_TRUE(d.w.process.forms.isLoaded(d.w.process.main()));
 }
 

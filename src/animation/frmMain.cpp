@@ -115,7 +115,7 @@ void frmMain::timerExpired() {
   tmrAnimation_Timer();
 }
 
-void frmMain::Form_MouseMove(i16, i16, float x, float y) {
+void frmMain::Form_MouseMove(float x, float y) {
   Guard g("frmMain", "Form_MouseMove");
   bool still = true;
   g([&] {
@@ -129,7 +129,7 @@ void frmMain::Form_MouseMove(i16, i16, float x, float y) {
   g([] { Saver::exitScreensaver(); });
 }
 
-void frmMain::Form_MouseDown(i16, i16, float, float) {
+void frmMain::Form_MouseDown() {
   endOnInput("Form_MouseDown");
 }
 void frmMain::Form_Click() {
@@ -138,10 +138,10 @@ void frmMain::Form_Click() {
 void frmMain::Form_DblClick() {
   endOnInput("Form_DblClick");
 }
-void frmMain::Form_KeyDown(i16, i16) {
+void frmMain::Form_KeyDown() {
   endOnInput("Form_KeyDown");
 }
-void frmMain::Form_KeyPress(i16) {
+void frmMain::Form_KeyPress() {
   endOnInput("Form_KeyPress");
 }
 void frmMain::Form_Unload(i16&) {

@@ -48,12 +48,12 @@ class frmMain : public Form {
   // out afresh and starts the timer.
   void Form_Resize() override;
   void Form_Paint() override;
-  void Form_MouseMove(i16 button, i16 shift, float x, float y) override;
-  void Form_MouseDown(i16 button, i16 shift, float x, float y) override;
+  void Form_MouseMove(float x, float y) override;
+  void Form_MouseDown() override;
   void Form_Click() override;
   void Form_DblClick() override;
-  void Form_KeyDown(i16 keyCode, i16 shift) override;
-  void Form_KeyPress(i16 keyAscii) override;
+  void Form_KeyDown() override;
+  void Form_KeyPress() override;
   void Form_Unload(i16& cancel) override;
   void Form_Terminate() override;
   void timerExpired() override;

@@ -34,21 +34,17 @@ i16 IsWinNT() {
 }
 
 i16 SetTopMost(Form& form, i16 topMost, i16 activate) {
+  using Stacking = Windowing::Stacking;
   i16 result = kFalse;
-  u32 flags = 0;
-  Hwnd insertAfter = 0;
+  Stacking stacking = Stacking::Top;
   i32 r = 0;
   Guard g("Saver", "SetTopMost");
   g([&] {
-    flags = win::SWP_NOSIZE | win::SWP_NOMOVE;
-    if (activate == kFalse) flags |= win::SWP_NOACTIVATE;
+    stacking = topMost == kTrue    ? Stacking::TopMost
+               : topMost == kFalse ? Stacking::NotTopMost
+                                   : Stacking::Top;
   });
-  g([&] {
-    insertAfter = topMost == kTrue    ? win::HWND_TOPMOST
-                  : topMost == kFalse ? win::HWND_NOTOPMOST
-                                      : 0;
-  });
-  g([&] { r = platform().SetWindowPos(form.hWnd(), insertAfter, 0, 0, 0, 0, flags); });
+  g([&] { r = platform().stackWindow(form.hWnd(), stacking, activate != kFalse); });
   g([&] { result = truth(r != 0); });
   return result;
 }
@@ -88,27 +84,17 @@ void Main() {
     i32 host = 0;
     Rect rect;
     Hwnd handle = 0;
-    i32 style = 0;
     g([&] { host = parseHandle(cmd); });
     // No host (no handle, or one that reads as 0): the preview has nowhere to show, and a
     // window of its own would be left for good. Load nothing, so the process ends.
     if (host == 0) return;
-    g([&] { os.GetClientRect(host, rect); });
+    g([&] { os.windowArea(host, rect); });
     g([&] { p.ScreenSaverMode = kFalse; });
     g([&] {
       p.forms.load(p.preview());
       handle = p.preview().hWnd();
     });
-    g([&] {
-      style = os.GetWindowLongA(handle, win::GWL_STYLE) | win::WS_CHILD;
-      os.SetWindowLongA(handle, win::GWL_STYLE, style);
-    });
-    g([&] { os.SetParent(handle, host); });
-    g([&] { os.SetWindowLongA(handle, win::GWL_HWNDPARENT, host); });
-    g([&] {
-      os.SetWindowPos(handle, 0, 0, 0, rect.right, rect.bottom,
-                      win::SWP_NOZORDER | win::SWP_NOACTIVATE | win::SWP_SHOWWINDOW);
-    });
+    g([&] { os.embedInHost(handle, host, rect.right, rect.bottom); });
   } else if (sw == "/C") {
     g([&] { p.forms.show(p.config()); });
   } else if (sw == "/A") {

@@ -62,14 +62,12 @@ class Form {
   virtual void Form_Paint() {}
   virtual void Form_Click() {}
   virtual void Form_DblClick() {}
-  virtual void Form_MouseMove(i16 button, i16 shift, float x, float y) {
-    (void)button, (void)shift, (void)x, (void)y;
-  }
-  virtual void Form_MouseDown(i16 button, i16 shift, float x, float y) {
-    (void)button, (void)shift, (void)x, (void)y;
-  }
-  virtual void Form_KeyDown(i16 keyCode, i16 shift) { (void)keyCode, (void)shift; }
-  virtual void Form_KeyPress(i16 keyAscii) { (void)keyAscii; }
+  // The pointer moved to (x, y) in the client area; a mouse button went down; a key went down,
+  // and one that gives a character.
+  virtual void Form_MouseMove(float x, float y) { (void)x, (void)y; }
+  virtual void Form_MouseDown() {}
+  virtual void Form_KeyDown() {}
+  virtual void Form_KeyPress() {}
   // The window's timer expired; the form runs the timer control's procedure.
   virtual void timerExpired() {}
   // The window surface that present() shows and exposure repaints (null: none).

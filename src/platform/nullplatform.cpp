@@ -57,7 +57,7 @@ SizeF NullPlatform::clientSize(const Form& form) {
   return it == clients.end() ? SizeF{} : it->second;
 }
 
-i32 NullPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
+i32 NullPlatform::windowArea(Hwnd hwnd, Rect& rect) {
   auto it = windows.find(hwnd);
   if (it == windows.end()) {
     rect = Rect{};
@@ -68,13 +68,10 @@ i32 NullPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
   return 1;
 }
 
-i32 NullPlatform::SetWindowPos(Hwnd hwnd, Hwnd, i32, i32, i32 cx, i32 cy, u32 flags) {
-  auto it = windows.find(hwnd);
-  if (it == windows.end()) return 0;
-  if (!(flags & win::SWP_NOSIZE)) {
-    resize(*it->second, static_cast<float>(cx), static_cast<float>(cy));
-  }
-  return 1;
+void NullPlatform::embedInHost(Hwnd window, Hwnd, i32 width, i32 height) {
+  auto it = windows.find(window);
+  if (it != windows.end())
+    resize(*it->second, static_cast<float>(width), static_cast<float>(height));
 }
 
 int NullPlatform::textWidth(const Font&, std::string_view text) {

@@ -48,11 +48,9 @@ class NullPlatform : public Platform {
   void present(Form&, const Surface&, std::span<const Rect>) override {}
   void resetMousePointer() override {}
   void quit() override {}
-  i32 GetClientRect(Hwnd hwnd, Rect& rect) override;  // of our own windows only
-  i32 GetWindowLongA(Hwnd, i32) override { return 0; }
-  i32 SetWindowLongA(Hwnd, i32, i32) override { return 0; }
-  Hwnd SetParent(Hwnd, Hwnd) override { return 0; }
-  i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
+  i32 windowArea(Hwnd window, Rect& rect) override;  // of our own windows only
+  void embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) override;  // sized only
+  i32 stackWindow(Hwnd window, Stacking, bool) override { return windows.count(window) ? 1 : 0; }
 
   // Drawing: 7 pixels a character, 16 high; each character a 5 × 12 box whose middle row
   // encodes it, blended half and half with what is under it (as antialiased glyphs are), so

@@ -62,16 +62,6 @@ struct Font {
   bool operator==(const Font&) const = default;
 };
 
-// Win32 constants the system passes through the interface.
-namespace win {
-inline constexpr i32 GWL_STYLE = -16;
-inline constexpr i32 GWL_HWNDPARENT = -8;
-inline constexpr i32 WS_CHILD = 0x40000000;
-inline constexpr u32 SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4;
-inline constexpr u32 SWP_NOACTIVATE = 0x10, SWP_SHOWWINDOW = 0x40;
-inline constexpr Hwnd HWND_TOPMOST = -1, HWND_NOTOPMOST = -2;
-}  // namespace win
-
 enum class ResourceKind { Icon, Bitmap, Data };
 
 // Windows of the system: native windows, their geometry, timers and presentation.
@@ -94,7 +84,7 @@ class Windowing {
   // Pixels; a window that covers a monitor above 96 dpi in the pixels it is laid out in (the
   // backend shows them in blocks), so that its meadow looks the same at every resolution.
   virtual SizeF clientSize(const Form& form) = 0;
-  virtual SizeF screenSize() = 0;                  // pixels
+  virtual SizeF screenSize() = 0;  // pixels
   // The monitors' places on the desktop in pixels, the primary one first; at least one.
   virtual std::vector<Rect> monitors() = 0;
   // 1440 / dots per inch: 15 at 96, 7.5 at 192. Not whole at every resolution, so that
@@ -116,13 +106,17 @@ class Windowing {
   // No window keeps the process alive any more: leave the event loop.
   virtual void quit() = 0;
 
-  // Win32 window calls, as the preview mode and SetTopMost use them.
-  virtual i32 GetClientRect(Hwnd hwnd, Rect& rect) = 0;
-  virtual i32 GetWindowLongA(Hwnd hwnd, i32 index) = 0;
-  virtual i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) = 0;
-  virtual Hwnd SetParent(Hwnd child, Hwnd parent) = 0;
-  virtual i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy,
-                           u32 flags) = 0;
+  // The client area (0, 0, width, height) in pixels of a window, the program's own or a host's
+  // (the preview's); 0 when there is no such window.
+  virtual i32 windowArea(Hwnd window, Rect& rect) = 0;
+  // The preview's window goes into a host window: a child of the host, owned by it, over its
+  // client area of width × height at its top-left corner, shown and not activated.
+  virtual void embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) = 0;
+  // Where a window stands among the others: above every window that is not topmost as well,
+  // back among the ordinary ones, or only on top of the windows of its kind; activated or not.
+  // Nonzero when it was done.
+  enum class Stacking { Top, TopMost, NotTopMost };
+  virtual i32 stackWindow(Hwnd window, Stacking stacking, bool activate) = 0;
 };
 
 // Text and screen pixels. Surfaces themselves are platform-free, and texts on them are measured
@@ -137,7 +131,7 @@ class Drawing {
   virtual void drawText(Surface& target, const Font& font, int x, int y, std::string_view text,
                         u32 rgb, const Rect& clip) = 0;
   // Copies the display's pixels from (x, y) of the desktop, w × h, into target at (0, 0)
-  // (CreateDCA "DISPLAY" and BitBlt), or those of the snapshot taken before; a monitor's part
+  // (the display as the user sees it), or those of the snapshot taken before; a monitor's part
   // of the snapshot is let go once it has been copied whole. A monitor at (x, y) whose pixels
   // are finer than the w × h laid out on it gives all of its own, averaged down to w × h.
   // False when the display or the copy cannot be had.

@@ -44,8 +44,15 @@ d=$(differences 152 112)
 check "... showing the whole picture shrunk ($d pixels differ)" test "$d" = 0
 spread=$(convert "$shown" -format '%[fx:int(1000*standard_deviation)]' info:)
 check "... which is no blank area (spread $spread)" test "$spread" -gt 50
-check "the preview became a child of the host" traced '^SetParent\([0-9]+,[0-9]+\)$'
-check "the style got WS_CHILD" traced '^SetWindowLongA\([0-9]+,-16,[0-9-]+\)'
+# The host's client area first, then the child style, the parent, the owner and the place, in
+# this order and for the one window.
+calls=$(grep -oE '^(GetClientRect|SetWindowLongA|SetParent|SetWindowPos)\([0-9,-]*' "$TRACE" | head -5)
+host=$(sed -n 's/^GetClientRect(\([0-9-]*\)$/\1/p' <<<"$calls")
+me=$(sed -n 's/^SetParent(\([0-9-]*\),.*/\1/p' <<<"$calls")
+order=$(sed -E "s/\($me,/(ME,/; s/([(,])$host\$/\1HOST/; s/^(SetWindowLongA\(ME,-16),.*/\1/" <<<"$calls" |
+  paste -sd '|')
+check "the preview went into the host in order ($order)" test "$order" = \
+  "GetClientRect(HOST|SetWindowLongA(ME,-16|SetParent(ME,HOST|SetWindowLongA(ME,-8,HOST|SetWindowPos(ME,0,0,0,152,112,84"
 
 echo "512 192" >"$control/resize"
 check "the host resizes its preview" wait_for 10 test -f "$control/resized"

@@ -93,40 +93,29 @@ void FakePlatform::quit() {
   log("quit");
 }
 
-i32 FakePlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
-  log("GetClientRect(" + std::to_string(hwnd) + ")");
+i32 FakePlatform::windowArea(Hwnd hwnd, Rect& rect) {
+  log("windowArea(" + std::to_string(hwnd) + ")");
   auto it = windows.find(hwnd);
   if (it == windows.end()) {
     // Foreign host windows of the tests: 152 × 112, as a control panel's preview area.
     rect = hwnd == 0 ? Rect{} : Rect{0, 0, 152, 112};
     return hwnd == 0 ? 0 : 1;
   }
-  return NullPlatform::GetClientRect(hwnd, rect);
+  return NullPlatform::windowArea(hwnd, rect);
 }
 
-i32 FakePlatform::GetWindowLongA(Hwnd hwnd, i32 index) {
-  log("GetWindowLongA(" + std::to_string(hwnd) + "," + std::to_string(index) + ")");
-  return index == win::GWL_STYLE ? styles_[hwnd] : 0;
+void FakePlatform::embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) {
+  log("embedInHost(" + std::to_string(window) + "," + std::to_string(host) + "," +
+      std::to_string(width) + "x" + std::to_string(height) + ")");
+  NullPlatform::embedInHost(window, host, width, height);
 }
 
-i32 FakePlatform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
-  log("SetWindowLongA(" + std::to_string(hwnd) + "," + std::to_string(index) + "," +
-      std::to_string(value) + ")");
-  if (index == win::GWL_STYLE) styles_[hwnd] = value;
-  return 1;
-}
-
-Hwnd FakePlatform::SetParent(Hwnd child, Hwnd parent) {
-  log("SetParent(" + std::to_string(child) + "," + std::to_string(parent) + ")");
-  return 0;
-}
-
-i32 FakePlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy,
-                               u32 flags) {
-  log("SetWindowPos(" + std::to_string(hwnd) + "," + std::to_string(insertAfter) + "," +
-      std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) + "," +
-      std::to_string(cy) + "," + std::to_string(flags) + ")");
-  return NullPlatform::SetWindowPos(hwnd, insertAfter, x, y, cx, cy, flags);
+i32 FakePlatform::stackWindow(Hwnd window, Stacking stacking, bool activate) {
+  const char* how = stacking == Stacking::TopMost      ? "topmost"
+                    : stacking == Stacking::NotTopMost ? "not topmost"
+                                                       : "top";
+  log("stackWindow(" + std::to_string(window) + "," + how + (activate ? ",activate" : "") + ")");
+  return NullPlatform::stackWindow(window, stacking, activate);
 }
 
 void FakePlatform::drawText(Surface& target, const Font& font, int x, int y, std::string_view text,

@@ -71,11 +71,9 @@ class FakePlatform : public NullPlatform {
   void present(Form& form, const Surface& surface, std::span<const Rect> dirty) override;
   void resetMousePointer() override { log("resetMousePointer"); }
   void quit() override;
-  i32 GetClientRect(Hwnd hwnd, Rect& rect) override;
-  i32 GetWindowLongA(Hwnd hwnd, i32 index) override;
-  i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) override;
-  Hwnd SetParent(Hwnd child, Hwnd parent) override;
-  i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
+  i32 windowArea(Hwnd hwnd, Rect& rect) override;
+  void embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) override;
+  i32 stackWindow(Hwnd window, Stacking stacking, bool activate) override;
   // Resizes a form's client area as a user or the system would, running Form_Resize.
   void resize(Form& form, float w, float h) override;
 
@@ -121,9 +119,6 @@ class FakePlatform : public NullPlatform {
 
   int cursorCount = 0;                                       // the pointer's display count
   bool screenSaveActive = true, screenSaverRunning = false;  // the system's two flags
-
- private:
-  std::map<Hwnd, i32> styles_;
 };
 
 // A process on a fresh fake platform, as each test wants it.

@@ -815,18 +815,21 @@ TEST(Windows, ClientRectsOfOurWindowsAndAHandleOfNone) {
   SurfaceForm f;
   w.process.forms.load(f);
   Rect r;
-  EXPECT_EQ(w.os.GetClientRect(f.hWnd(), r), 1);
+  EXPECT_EQ(w.os.windowArea(f.hWnd(), r), 1);
   EXPECT_EQ(r.right, 100);
   EXPECT_EQ(r.bottom, 100);
   EXPECT_GE(f.hWnd(), QtPlatform::kFirstHandle);
   Rect none;
-  EXPECT_EQ(w.os.GetClientRect(0, none), 0);
+  EXPECT_EQ(w.os.windowArea(0, none), 0);
   EXPECT_EQ(none.right, 0);
-  EXPECT_EQ(w.os.SetWindowPos(f.hWnd(), 0, 0, 0, 152, 112, win::SWP_NOZORDER), 1);
-  EXPECT_EQ(w.os.clientSize(f).width, 152);
-  i32 style = w.os.GetWindowLongA(f.hWnd(), win::GWL_STYLE);
-  w.os.SetWindowLongA(f.hWnd(), win::GWL_STYLE, style | win::WS_CHILD);
-  EXPECT_EQ(w.os.GetWindowLongA(f.hWnd(), win::GWL_STYLE), style | win::WS_CHILD);
+  // A window of ours as the host: the embedded one is its child, sized to what it is given.
+  SurfaceForm child;
+  w.process.forms.load(child);
+  w.os.embedInHost(child.hWnd(), f.hWnd(), 52, 12);
+  EXPECT_EQ(w.os.windowOf(child)->windowHandle()->parent(), w.os.windowOf(f)->windowHandle());
+  EXPECT_EQ(w.os.clientSize(child).width, 52);
+  EXPECT_EQ(w.os.clientSize(child).height, 12);
+  w.process.forms.unload(child);
   w.process.forms.unload(f);
 }
 

@@ -372,31 +372,26 @@ void FormWindow::resizeEvent(QResizeEvent* e) {
   run([this] { form_->Form_Resize(); });
 }
 
-void FormWindow::pointerAt(i16 buttons, i16 shift, QPointF at, QPointF global) {
+void FormWindow::pointerAt(QPointF at, QPointF global) {
   if (pointerIgnored_ || lastPointer_ == global) return;
   lastPointer_ = global;
-  run([&] {
-    form_->Form_MouseMove(buttons, shift, static_cast<float>(at.x()), static_cast<float>(at.y()));
-  });
+  run([&] { form_->Form_MouseMove(static_cast<float>(at.x()), static_cast<float>(at.y())); });
 }
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
   if (!takesInput_) return;
-  pointerAt(buttonCode(e->buttons()), shiftState(e->modifiers()), e->position(),
-            e->globalPosition());
+  pointerAt(e->position(), e->globalPosition());
 }
 
 void FormWindow::enterEvent(QEnterEvent* e) {
   // The pointer's first position over the window, as a movement report.
   if (!takesInput_ || !hasMouseTracking()) return;
-  pointerAt(0, shiftState(e->modifiers()), e->position(), e->globalPosition());
+  pointerAt(e->position(), e->globalPosition());
 }
 
-void FormWindow::mousePressEvent(QMouseEvent* e) {
+void FormWindow::mousePressEvent(QMouseEvent*) {
   if (!takesInput_) return;
-  QPointF at = e->position();
-  i16 b = buttonCode(e->button()), s = shiftState(e->modifiers());
-  run([&] { form_->Form_MouseDown(b, s, static_cast<float>(at.x()), static_cast<float>(at.y())); });
+  run([this] { form_->Form_MouseDown(); });
 }
 
 void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
@@ -412,14 +407,11 @@ void FormWindow::mouseDoubleClickEvent(QMouseEvent*) {
 void FormWindow::keyPressEvent(QKeyEvent* e) {
   if (!takesInput_) return;
   QPointer<FormWindow> self(this);
-  i16 code = keyCode(*e), s = shiftState(e->modifiers());
-  run([&] { form_->Form_KeyDown(code, s); });
+  run([this] { form_->Form_KeyDown(); });
   if (!self) return;
+  // A key that gives a character is pressed as well.
   const QString text = e->text();
-  if (text.size() == 1 && text[0].unicode() < 0x8000) {
-    i16 ch = static_cast<i16>(text[0].unicode());
-    run([&] { form_->Form_KeyPress(ch); });
-  }
+  if (text.size() == 1 && text[0].unicode() < 0x8000) run([this] { form_->Form_KeyPress(); });
 }
 
 void FormWindow::closeEvent(QCloseEvent* e) {

@@ -61,7 +61,7 @@ class FormWindow : public QWidget {
   // A movement report, unless the pointer is where the last one found it: Qt reports the
   // pointer anew when windows move or appear under it (a monitor plugged in to the left moves
   // the whole desktop along), which is no movement of the user's.
-  void pointerAt(i16 buttons, i16 shift, QPointF at, QPointF global);
+  void pointerAt(QPointF at, QPointF global);
 
   Form* form_;
   float tpp_;

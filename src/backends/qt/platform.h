@@ -61,11 +61,9 @@ class QtPlatform : public Platform {
   std::shared_ptr<PixelMemory> windowMemory(Form& form) override;
   void resetMousePointer() override;
   void quit() override;
-  i32 GetClientRect(Hwnd hwnd, Rect& rect) override;
-  i32 GetWindowLongA(Hwnd hwnd, i32 index) override;
-  i32 SetWindowLongA(Hwnd hwnd, i32 index, i32 value) override;
-  Hwnd SetParent(Hwnd child, Hwnd parent) override;
-  i32 SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) override;
+  i32 windowArea(Hwnd window, Rect& rect) override;
+  void embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) override;
+  i32 stackWindow(Hwnd window, Stacking stacking, bool activate) override;
 
   // Drawing
   int textWidth(const Font& font, std::string_view text) override;

@@ -40,9 +40,4 @@ QString captionText(const std::string& caption);
 // show a caption too long for one line.
 QString wrapToWidth(const QString& caption, const QFont& font, int width);
 
-// Key codes and shift states as the windows' key events carry them.
-i16 keyCode(const QKeyEvent& e);
-i16 shiftState(Qt::KeyboardModifiers m);
-i16 buttonCode(Qt::MouseButtons b);
-
 }  // namespace ps::qt

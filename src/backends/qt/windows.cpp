@@ -26,8 +26,6 @@
 namespace ps::qt {
 
 namespace {
-constexpr i32 kPopupStyle = static_cast<i32>(0x80000000u);  // WS_POPUP
-constexpr i32 kDialogStyle = 0x00CA0000;                    // caption, system menu, minimize
 
 // Widgets go with deleteLater: a window may be unloaded from inside one of its own events.
 struct LaterDeleter {
@@ -93,8 +91,6 @@ struct QtPlatform::Window {
   std::unique_ptr<Ticker, LaterDeleter> timer;  // may go from inside its own tick
   i32 interval = 0;
   bool timerOn = false;
-  i32 style = 0;
-  Hwnd owner = 0, parent = 0;
   std::unique_ptr<QWindow, LaterDeleter> foreign;  // the host we live in
   std::unique_ptr<HostWatch> watch;
   bool fullScreen = false;  // the running mode on the user's display
@@ -158,7 +154,6 @@ Hwnd QtPlatform::createWindow(Form& form) {
   auto w = std::make_unique<Window>();
   w->form = &form;
   w->handle = nextHandle_++;
-  w->style = form.borderless() ? kPopupStyle : kDialogStyle;
   w->widget.reset(new FormWindow(form, twipsPerPixel()));
   FormWindow* fw = w->widget.get();
   if (form.borderless()) {
@@ -538,7 +533,7 @@ void QtPlatform::quit() {
   if (running_) QCoreApplication::exit(0);
 }
 
-i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
+i32 QtPlatform::windowArea(Hwnd hwnd, Rect& rect) {
   if (Window* w = find(hwnd)) {
     rect = Rect{0, 0, w->widget->width(), w->widget->height()};
     return 1;
@@ -552,74 +547,41 @@ i32 QtPlatform::GetClientRect(Hwnd hwnd, Rect& rect) {
   return 1;
 }
 
-i32 QtPlatform::GetWindowLongA(Hwnd hwnd, i32 index) {
-  Window* w = find(hwnd);
-  if (w == nullptr) return 0;
-  if (index == win::GWL_STYLE) return w->style;
-  if (index == win::GWL_HWNDPARENT) return w->owner;
-  return 0;
-}
-
-i32 QtPlatform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
-  Window* w = find(hwnd);
-  if (w == nullptr) return 0;
-  i32* slot = index == win::GWL_STYLE        ? &w->style
-              : index == win::GWL_HWNDPARENT ? &w->owner
-                                             : nullptr;
-  if (slot == nullptr) return 0;
-  // The child style and the owner take effect through SetParent, which places the window.
-  i32 previous = *slot;
-  *slot = value;
-  return previous;
-}
-
-Hwnd QtPlatform::SetParent(Hwnd child, Hwnd parent) {
-  Window* w = find(child);
-  if (w == nullptr) return 0;
-  Hwnd previous = w->parent;
-  w->parent = parent;
+void QtPlatform::embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) {
+  Window* w = find(window);
+  if (w == nullptr) return;
   FormWindow* fw = w->widget.get();
-  if (Window* p = find(parent)) {
+  if (Window* p = find(host)) {
     fw->winId();
     fw->windowHandle()->setParent(p->widget->windowHandle());
-  } else if (parent != 0) {
+  } else {
     // A foreign host (the preview area): watched, so that we go when it goes. A handle that
     // names no window counts as a host that is gone already.
-    embed(*w, static_cast<XWindow>(parent));
-  } else if (fw->windowHandle() != nullptr) {
-    w->watch.reset();
-    fw->windowHandle()->setParent(nullptr);
-    w->foreign.reset();
+    embed(*w, static_cast<XWindow>(host));
   }
-  return previous;
+  fw->move(0, 0);
+  const QSize size = QSize(width, height).expandedTo(QSize(1, 1));
+  if (w->form->windowSurface() == nullptr) fw->setFixedSize(size);
+  fw->resize(size);
+  fw->show();
 }
 
-i32 QtPlatform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy, u32 flags) {
+i32 QtPlatform::stackWindow(Hwnd hwnd, Stacking stacking, bool) {
   Window* w = find(hwnd);
   if (w == nullptr) return 0;
+  // Inside the daemon's window or a host the stacking is theirs. Activation comes with the
+  // window's showing.
+  if (w->hackWindow || w->foreign) return 1;
   FormWindow* fw = w->widget.get();
-  if (!(flags & win::SWP_NOZORDER) && !w->hackWindow && !w->foreign) {
-    const bool onTop = fw->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (insertAfter == win::HWND_TOPMOST || insertAfter == win::HWND_NOTOPMOST) {
-      const bool want = insertAfter == win::HWND_TOPMOST;
-      if (want != onTop) {
-        const bool visible = fw->isVisible();
-        fw->setWindowFlag(Qt::WindowStaysOnTopHint, want);
-        if (visible) fw->show();  // changing the flags hides a window
-      }
+  if (stacking != Stacking::Top) {
+    const bool want = stacking == Stacking::TopMost;
+    if (want != fw->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      const bool visible = fw->isVisible();
+      fw->setWindowFlag(Qt::WindowStaysOnTopHint, want);
+      if (visible) fw->show();  // changing the flags hides a window
     }
-    if (fw->isVisible()) fw->raise();
   }
-  if (!(flags & win::SWP_NOMOVE)) fw->move(x, y);
-  if (!(flags & win::SWP_NOSIZE)) {
-    QSize size = QSize(cx, cy).expandedTo(QSize(1, 1));
-    if (w->form->windowSurface() == nullptr) fw->setFixedSize(size);
-    fw->resize(size);
-  }
-  if (flags & win::SWP_SHOWWINDOW) {
-    fw->show();
-    if (!(flags & win::SWP_NOACTIVATE)) fw->activateWindow();
-  }
+  if (fw->isVisible()) fw->raise();
   return 1;
 }
 

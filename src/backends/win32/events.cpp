@@ -10,21 +10,6 @@
 
 namespace ps::win32 {
 
-namespace {
-
-i16 shiftState() {
-  return static_cast<i16>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
-                          (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                          (GetKeyState(VK_MENU) < 0 ? 4 : 0));
-}
-
-i16 mouseButtons(WPARAM wp) {
-  return static_cast<i16>((wp & MK_LBUTTON ? 1 : 0) | (wp & MK_RBUTTON ? 2 : 0) |
-                          (wp & MK_MBUTTON ? 4 : 0));
-}
-
-}  // namespace
-
 // ---- events ----
 
 LRESULT CALLBACK Win32Platform::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -94,7 +79,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE: {
       const float x = logical(nf, GET_X_LPARAM(lp)), y = logical(nf, GET_Y_LPARAM(lp));
       if (!windowlessAt(nf, GET_X_LPARAM(lp), GET_Y_LPARAM(lp))) {
-        Saver::deliver([&] { f.Form_MouseMove(mouseButtons(wp), shiftState(), x, y); });
+        Saver::deliver([&] { f.Form_MouseMove(x, y); });
       }
       return 0;
     }
@@ -104,9 +89,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       NativeControl* hit = windowlessAt(nf, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       if (msg == WM_LBUTTONDOWN) nf.leftDown = true, nf.pressed = hit;
       if (hit) return 0;
-      i16 button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : 4;
-      const float x = logical(nf, GET_X_LPARAM(lp)), y = logical(nf, GET_Y_LPARAM(lp));
-      Saver::deliver([&] { f.Form_MouseDown(button, shiftState(), x, y); });
+      Saver::deliver([&] { f.Form_MouseDown(); });
       return 0;
     }
     case WM_LBUTTONUP: {
@@ -129,8 +112,7 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-      auto key = static_cast<i16>(wp);
-      Saver::deliver([&] { f.Form_KeyDown(key, shiftState()); });
+      Saver::deliver([&] { f.Form_KeyDown(); });
       // Alt+F4 and the other system keys, except over the running meadow: there the key has
       // asked for the password already, and a refused one must not close the window anyway.
       if (msg == WM_SYSKEYDOWN && !fillsScreen(nf)) {
@@ -138,11 +120,9 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     }
-    case WM_CHAR: {
-      auto ch = static_cast<i16>(wp);
-      Saver::deliver([&] { f.Form_KeyPress(ch); });
+    case WM_CHAR:
+      Saver::deliver([&] { f.Form_KeyPress(); });
       return 0;
-    }
     case WM_COMMAND:
       if (lp) command(nf, reinterpret_cast<HWND>(lp), HIWORD(wp));
       return 0;

@@ -464,9 +464,9 @@ void CALLBACK Win32Platform::watchHosts(HWND, UINT, UINT_PTR, DWORD) {
   }
 }
 
-// ---- the Win32 window calls of the system ----
+// ---- the window calls of the preview and of SetTopMost ----
 
-i32 Win32Platform::GetClientRect(Hwnd hwnd, Rect& rect) {
+i32 Win32Platform::windowArea(Hwnd hwnd, Rect& rect) {
   RECT r{};
   BOOL ok = ::GetClientRect(toHwnd(hwnd), &r);
   if (ok) rect = Rect{r.left, r.top, r.right, r.bottom};
@@ -475,11 +475,8 @@ i32 Win32Platform::GetClientRect(Hwnd hwnd, Rect& rect) {
   return ok;
 }
 
-i32 Win32Platform::GetWindowLongA(Hwnd hwnd, i32 index) {
-  return ::GetWindowLongA(toHwnd(hwnd), index);
-}
-
-i32 Win32Platform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
+namespace {
+i32 setWindowLong(Hwnd hwnd, int index, i32 value) {
   i32 r;
   if (sizeof(void*) == 8 && index == GWLP_HWNDPARENT) {
     // 64-bit Windows keeps the owner as a pointer-sized value and takes it only so; a handle
@@ -493,21 +490,35 @@ i32 Win32Platform::SetWindowLongA(Hwnd hwnd, i32 index, i32 value) {
   return r;
 }
 
-Hwnd Win32Platform::SetParent(Hwnd child, Hwnd parent) {
-  HWND c = toHwnd(child), p = toHwnd(parent);
-  HWND r = ::SetParent(c, p);
-  trace("SetParent(" + std::to_string(child) + "," + std::to_string(parent) + ")");
-  if (find(c) && !find(p)) watchHost(c, p);
-  return fromHwnd(r);
-}
-
-i32 Win32Platform::SetWindowPos(Hwnd hwnd, Hwnd insertAfter, i32 x, i32 y, i32 cx, i32 cy,
-                                u32 flags) {
+i32 setWindowPos(Hwnd hwnd, Hwnd insertAfter, int x, int y, int cx, int cy, UINT flags) {
   BOOL r = ::SetWindowPos(toHwnd(hwnd), toHwnd(insertAfter), x, y, cx, cy, flags);
   trace("SetWindowPos(" + std::to_string(hwnd) + "," + std::to_string(insertAfter) + "," +
         std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) + "," +
         std::to_string(cy) + "," + std::to_string(flags) + ") = " + std::to_string(r));
   return r;
+}
+}  // namespace
+
+// The window becomes a child of the host in this order: the child style, the parent, the owner,
+// then its place over the host's client area, shown without activation.
+void Win32Platform::embedInHost(Hwnd window, Hwnd host, i32 width, i32 height) {
+  const i32 style = ::GetWindowLongA(toHwnd(window), GWL_STYLE) | static_cast<i32>(WS_CHILD);
+  setWindowLong(window, GWL_STYLE, style);
+  HWND c = toHwnd(window), p = toHwnd(host);
+  ::SetParent(c, p);
+  trace("SetParent(" + std::to_string(window) + "," + std::to_string(host) + ")");
+  if (find(c) && !find(p)) watchHost(c, p);
+  setWindowLong(window, GWLP_HWNDPARENT, host);
+  setWindowPos(window, 0, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+i32 Win32Platform::stackWindow(Hwnd window, Stacking stacking, bool activate) {
+  const Hwnd after = stacking == Stacking::TopMost      ? fromHwnd(HWND_TOPMOST)
+                     : stacking == Stacking::NotTopMost ? fromHwnd(HWND_NOTOPMOST)
+                                                        : 0;
+  UINT flags = SWP_NOSIZE | SWP_NOMOVE;
+  if (!activate) flags |= SWP_NOACTIVATE;
+  return setWindowPos(window, after, 0, 0, 0, 0, flags);
 }
 
 }  // namespace ps::win32
