@@ -42,6 +42,9 @@ packages=(
   locales
   # a Wayland session for the tests: Qt's Wayland platform, a headless compositor, XWayland
   qt6-wayland weston xwayland
+  # a wlroots compositor for the tests (sway, its background and idle daemon), screenshots of its
+  # outputs, keys, and the client library and scanner for the tests' virtual pointer
+  sway swaybg swayidle grim wtype libwayland-dev libwayland-bin
 )
 
 # The tests' German locale, made from the locales package's sources (Debian ships none made).
