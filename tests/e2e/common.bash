@@ -10,7 +10,7 @@ WORK=$(mktemp -d /tmp/petalstream-e2e.XXXXXX)
 export XDG_CONFIG_HOME="$WORK/config" XDG_STATE_HOME="$WORK/state" HOME="$WORK/home"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$HOME" "$WORK/runtime"
 chmod 700 "$WORK/runtime"
-unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
+unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM WAYLAND_DISPLAY
 # The locale: C.UTF-8 unless the script set E2E_LOCALE before sourcing this file.
 E2E_LOCALE=${E2E_LOCALE:-C.UTF-8}
 export LANG=$E2E_LOCALE LC_ALL=$E2E_LOCALE XDG_RUNTIME_DIR="$WORK/runtime"

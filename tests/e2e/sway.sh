@@ -3,7 +3,8 @@
 # covers every output with a meadow of its own, also one created while it runs, and an output
 # that goes takes its meadow along; it holds off no idle daemon; a key, a click or a
 # pointer move of 3 pixels ends it with exit code 0, moves of 1 or 2 pixels do not; /C shows
-# the settings dialog, which the compositor closes. sway refuses to run as root, so as root the
+# the settings dialog, which the compositor closes. Without an X display the program finds
+# the Wayland platform itself. sway refuses to run as root, so as root the
 # test makes an unprivileged user for the session and removes it at the end.
 source "$(dirname "$0")/common.bash"
 for tool in sway swaymsg grim wtype; do
@@ -47,9 +48,11 @@ session_env() {
   # Set but empty, these would name no socket: a sway would not make its own.
   [ -z "${WAYLAND_DISPLAY:-}" ] || found+=(WAYLAND_DISPLAY="$WAYLAND_DISPLAY")
   [ -z "${SWAYSOCK:-}" ] || found+=(SWAYSOCK="$SWAYSOCK")
+  # Qt's Wayland platform by name, unless QPA is set empty: then the program picks it itself.
+  [ -z "${QPA-wayland}" ] || found+=(QT_QPA_PLATFORM="${QPA-wayland}")
   SESSION=("${as_user[@]}" env -i HOME="$UHOME" XDG_CONFIG_HOME="$UHOME/.config" \
     XDG_STATE_HOME="$UHOME/.local/state" XDG_RUNTIME_DIR="$RUNTIME" LANG=C.UTF-8 \
-    PATH=/usr/bin:/bin QT_QPA_PLATFORM=wayland WLR_BACKENDS="${BACKENDS:-headless}" \
+    PATH=/usr/bin:/bin WLR_BACKENDS="${BACKENDS:-headless}" \
     WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 "${found[@]}")
 }
 
@@ -161,10 +164,11 @@ session "$VPOINTER" move 3 0 || fail "the virtual pointer failed"
 ended_by pointer "a pointer move of 3 pixels"
 ok "pointer moves of 1 and 2 pixels end nothing, 3 pixels end /S (exit code 0)"
 
-start_saver click
+# As an idle daemon starts it: no platform named, no X display, only the compositor's.
+QPA= start_saver click
 session "$VPOINTER" click || fail "the virtual pointer failed"
 ended_by click "a click"
-ok "a click ends /S (exit code 0)"
+ok "started with no platform named, /S runs natively, and a click ends it (exit code 0)"
 
 # --- the settings dialog, natively, closed by the compositor
 in_background "$WORK/config.log" "$BIN" /C

@@ -174,7 +174,8 @@ TEST(Launch, QtsPlatformOptionsGoToTheEnvironmentNotTheSwitches) {
     const char* v = std::getenv(name);
     return v != nullptr ? std::string(v) : std::string();
   };
-  const std::string display = variable("DISPLAY"), qpa = variable("QT_QPA_PLATFORM");
+  const std::string display = variable("DISPLAY"), qpa = variable("QT_QPA_PLATFORM"),
+                    wayland = variable("WAYLAND_DISPLAY");
   std::vector<std::string> args{"-display", ":7", "/S", "--platform", "wayland;xcb", "-platform"};
   takePlatformOptions(args);
   EXPECT_EQ(args, std::vector<std::string>{"/S"});
@@ -186,11 +187,21 @@ TEST(Launch, QtsPlatformOptionsGoToTheEnvironmentNotTheSwitches) {
   setenv("QT_QPA_PLATFORM", "", 1);
   EXPECT_EQ(platformName(), "xcb");
   EXPECT_FALSE(platformIsInvisible(platformName()));
+  // Named by nobody: X11 wherever there is an X display, Wayland's own where only it is there.
+  setenv("WAYLAND_DISPLAY", "wayland-1", 1);
+  EXPECT_EQ(platformName(), "xcb");
+  unsetenv("DISPLAY");
+  EXPECT_EQ(platformName(), "wayland");
+  unsetenv("WAYLAND_DISPLAY");
+  EXPECT_EQ(platformName(), "xcb");
   setenv("QT_QPA_PLATFORM", qpa.c_str(), 1);
-  if (display.empty())
-    unsetenv("DISPLAY");
-  else
-    setenv("DISPLAY", display.c_str(), 1);
+  for (auto [name, value] :
+       {std::pair{"DISPLAY", &display}, std::pair{"WAYLAND_DISPLAY", &wayland}}) {
+    if (value->empty())
+      unsetenv(name);
+    else
+      setenv(name, value->c_str(), 1);
+  }
 }
 
 // ---- Settings store

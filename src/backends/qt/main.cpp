@@ -32,10 +32,10 @@ int main(int argc, char** argv) {
     std::cerr << "petalstream: " << launch.error << '\n';
     return 2;
   }
-  // X11 it is (the preview and XScreenSaver hand us X windows), unless told otherwise.
-  const char* qpa = std::getenv("QT_QPA_PLATFORM");
-  if (qpa == nullptr || *qpa == '\0') setenv("QT_QPA_PLATFORM", "xcb", 1);
+  // X11 it is, unless told otherwise or there is only a Wayland display.
   const std::string platformName = qt::platformName();
+  const char* qpa = std::getenv("QT_QPA_PLATFORM");
+  if (qpa == nullptr || *qpa == '\0') setenv("QT_QPA_PLATFORM", platformName.c_str(), 1);
   if (platformName == "xcb" && !qt::x11DisplayAvailable()) {
     std::cerr << qt::cannotShowMessage(qt::noXDisplayReason());
     return 2;

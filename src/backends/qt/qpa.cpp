@@ -28,7 +28,14 @@ std::string platformName() {
   const char* qpa = std::getenv("QT_QPA_PLATFORM");
   std::string name = qpa != nullptr ? qpa : "";
   name = name.substr(0, name.find_first_of(":;"));
-  return name.empty() ? "xcb" : name;
+  if (!name.empty()) return name;
+  auto set = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+  };
+  // A Wayland session without XWayland (common on wlroots compositors) has no X display to
+  // fall back on: there the compositor's own protocol is the only way onto the screen.
+  return !set("DISPLAY") && set("WAYLAND_DISPLAY") ? "wayland" : "xcb";
 }
 
 bool platformIsInvisible(const std::string& name) {

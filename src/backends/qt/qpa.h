@@ -14,7 +14,8 @@ namespace ps::qt {
 void takePlatformOptions(std::vector<std::string>& args);
 
 // The plugin Qt starts first: $QT_QPA_PLATFORM up to its first ':' (options) or ';' (the next
-// choice), "xcb" when that is empty.
+// choice); when that is empty "xcb" (the preview and XScreenSaver hand us X windows), or
+// "wayland" where $WAYLAND_DISPLAY is set and $DISPLAY is not.
 std::string platformName();
 
 // Plugins that show nothing anybody could see and deliver no input (offscreen, minimal).
