@@ -3,8 +3,8 @@
 # covers every output with a meadow of its own, also one created while it runs, and an output
 # that goes takes its meadow along; it holds off no idle daemon; a key, a click or a
 # pointer move of 3 pixels ends it with exit code 0, moves of 1 or 2 pixels do not; /C shows
-# the settings dialog, which the compositor closes. Without an X display the program finds
-# the Wayland platform itself. sway refuses to run as root, so as root the
+# the settings dialog, which the compositor closes. Under sway, or without an X display, the
+# program finds the Wayland platform itself. sway refuses to run as root, so as root the
 # test makes an unprivileged user for the session and removes it at the end.
 source "$(dirname "$0")/common.bash"
 for tool in sway swaymsg grim wtype; do
@@ -50,6 +50,7 @@ session_env() {
   [ -z "${SWAYSOCK:-}" ] || found+=(SWAYSOCK="$SWAYSOCK")
   # Qt's Wayland platform by name, unless QPA is set empty: then the program picks it itself.
   [ -z "${QPA-wayland}" ] || found+=(QT_QPA_PLATFORM="${QPA-wayland}")
+  [ -z "${X_DISPLAY:-}" ] || found+=(DISPLAY="$X_DISPLAY")
   SESSION=("${as_user[@]}" env -i HOME="$UHOME" XDG_CONFIG_HOME="$UHOME/.config" \
     XDG_STATE_HOME="$UHOME/.local/state" XDG_RUNTIME_DIR="$RUNTIME" LANG=C.UTF-8 \
     PATH=/usr/bin:/bin WLR_BACKENDS="${BACKENDS:-headless}" \
@@ -57,7 +58,7 @@ session_env() {
 }
 
 cat >"$WORK/sway.conf" <<EOF
-xwayland disable
+xwayland enable
 output * bg #3a5f8a solid_color
 output HEADLESS-1 resolution 1024x768 position 0 0
 output HEADLESS-2 resolution 800x600 position 1024 0
@@ -113,11 +114,12 @@ meadow_on() {
 views() { session swaymsg -t get_tree -r | grep -cE "\"pid\": $APP([^0-9]|$)" || true; }
 views_are() { [ "$(views)" = "$1" ]; }
 
-# start_saver NAME: /S in the background (APP), until every output shows a meadow of its own.
+# start_saver NAME: /S in the background (APP), until every output shows a meadow of its own;
+# APP_SWAYSOCK, where set, is the sway socket the program is told of.
 start_saver() {
   local name=$1 out outs
   outs=($(session swaymsg -t get_outputs -r | sed -n 's/^    "name": "\(.*\)",$/\1/p'))
-  in_background "$WORK/$name.log" "$BIN" /S
+  SWAYSOCK=${APP_SWAYSOCK-$SWAYSOCK} in_background "$WORK/$name.log" "$BIN" /S
   APP=$LAST
   for out in "${outs[@]}"; do
     wait_for 20 meadow_on "$out" ||
@@ -164,11 +166,18 @@ session "$VPOINTER" move 3 0 || fail "the virtual pointer failed"
 ended_by pointer "a pointer move of 3 pixels"
 ok "pointer moves of 1 and 2 pixels end nothing, 3 pixels end /S (exit code 0)"
 
-# As an idle daemon starts it: no platform named, no X display, only the compositor's.
-QPA= start_saver click
+# As an idle daemon started by sway starts it: no platform named, sway's XWayland display
+# beside the compositor's (through XWayland one output would stay uncovered).
+session swaymsg exec "printenv DISPLAY >$WORK/shots/display" >/dev/null
+wait_for 10 test -s "$WORK/shots/display" || fail "sway names no XWayland display"
+QPA= X_DISPLAY=$(cat "$WORK/shots/display") start_saver click
 session "$VPOINTER" click || fail "the virtual pointer failed"
 ended_by click "a click"
-ok "started with no platform named, /S runs natively, and a click ends it (exit code 0)"
+ok "started by sway with no platform named, /S covers every output, and a click ends it"
+QPA= X_DISPLAY= APP_SWAYSOCK= start_saver click-nox
+session wtype -s 1500 -k space || fail "wtype failed"
+ended_by click-nox "a key"
+ok "with no platform named and no X display, /S runs natively too (exit code 0)"
 
 # --- the settings dialog, natively, closed by the compositor
 in_background "$WORK/config.log" "$BIN" /C

@@ -175,7 +175,7 @@ TEST(Launch, QtsPlatformOptionsGoToTheEnvironmentNotTheSwitches) {
     return v != nullptr ? std::string(v) : std::string();
   };
   const std::string display = variable("DISPLAY"), qpa = variable("QT_QPA_PLATFORM"),
-                    wayland = variable("WAYLAND_DISPLAY");
+                    wayland = variable("WAYLAND_DISPLAY"), sway = variable("SWAYSOCK");
   std::vector<std::string> args{"-display", ":7", "/S", "--platform", "wayland;xcb", "-platform"};
   takePlatformOptions(args);
   EXPECT_EQ(args, std::vector<std::string>{"/S"});
@@ -188,15 +188,20 @@ TEST(Launch, QtsPlatformOptionsGoToTheEnvironmentNotTheSwitches) {
   EXPECT_EQ(platformName(), "xcb");
   EXPECT_FALSE(platformIsInvisible(platformName()));
   // Named by nobody: X11 wherever there is an X display, Wayland's own where only it is there.
+  unsetenv("SWAYSOCK");
   setenv("WAYLAND_DISPLAY", "wayland-1", 1);
   EXPECT_EQ(platformName(), "xcb");
+  setenv("SWAYSOCK", "/run/user/1000/sway-ipc.sock", 1);
+  EXPECT_EQ(platformName(), "wayland");
+  EXPECT_EQ(platformName(true), "xcb");  // the preview's or a hack's X window
+  unsetenv("SWAYSOCK");
   unsetenv("DISPLAY");
   EXPECT_EQ(platformName(), "wayland");
   unsetenv("WAYLAND_DISPLAY");
   EXPECT_EQ(platformName(), "xcb");
   setenv("QT_QPA_PLATFORM", qpa.c_str(), 1);
-  for (auto [name, value] :
-       {std::pair{"DISPLAY", &display}, std::pair{"WAYLAND_DISPLAY", &wayland}}) {
+  for (auto [name, value] : {std::pair{"DISPLAY", &display}, std::pair{"WAYLAND_DISPLAY", &wayland},
+                             std::pair{"SWAYSOCK", &sway}}) {
     if (value->empty())
       unsetenv(name);
     else

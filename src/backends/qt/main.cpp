@@ -32,15 +32,16 @@ int main(int argc, char** argv) {
     std::cerr << "petalstream: " << launch.error << '\n';
     return 2;
   }
-  // X11 it is, unless told otherwise or there is only a Wayland display.
-  const std::string platformName = qt::platformName();
+  // X11 it is, unless told otherwise or a Wayland session is better served natively; the
+  // preview and XScreenSaver hand us X windows.
+  const std::string mode = Saver::modeSwitch(launch.commandLine);
+  const std::string platformName = qt::platformName(launch.xscreensaver || mode == "/P");
   const char* qpa = std::getenv("QT_QPA_PLATFORM");
   if (qpa == nullptr || *qpa == '\0') setenv("QT_QPA_PLATFORM", platformName.c_str(), 1);
   if (platformName == "xcb" && !qt::x11DisplayAvailable()) {
     std::cerr << qt::cannotShowMessage(qt::noXDisplayReason());
     return 2;
   }
-  const std::string mode = Saver::modeSwitch(launch.commandLine);
   if (const std::string why = qt::unseenMode(platformName, mode); !why.empty()) {
     std::cerr << qt::cannotShowMessage(why);
     return 2;

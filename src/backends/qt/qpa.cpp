@@ -24,7 +24,7 @@ void takePlatformOptions(std::vector<std::string>& args) {
   args = std::move(rest);
 }
 
-std::string platformName() {
+std::string platformName(bool xWindows) {
   const char* qpa = std::getenv("QT_QPA_PLATFORM");
   std::string name = qpa != nullptr ? qpa : "";
   name = name.substr(0, name.find_first_of(":;"));
@@ -33,9 +33,11 @@ std::string platformName() {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
   };
+  if (xWindows || !set("WAYLAND_DISPLAY")) return "xcb";
   // A Wayland session without XWayland (common on wlroots compositors) has no X display to
-  // fall back on: there the compositor's own protocol is the only way onto the screen.
-  return !set("DISPLAY") && set("WAYLAND_DISPLAY") ? "wayland" : "xcb";
+  // fall back on; and under sway (which names its socket to the programs it starts) X11
+  // through XWayland puts every full-screen window on one output, the others left uncovered.
+  return !set("DISPLAY") || set("SWAYSOCK") ? "wayland" : "xcb";
 }
 
 bool platformIsInvisible(const std::string& name) {

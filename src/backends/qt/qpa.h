@@ -14,9 +14,10 @@ namespace ps::qt {
 void takePlatformOptions(std::vector<std::string>& args);
 
 // The plugin Qt starts first: $QT_QPA_PLATFORM up to its first ':' (options) or ';' (the next
-// choice); when that is empty "xcb" (the preview and XScreenSaver hand us X windows), or
-// "wayland" where $WAYLAND_DISPLAY is set and $DISPLAY is not.
-std::string platformName();
+// choice); when that is empty "xcb", or, unless the program is handed X windows (`xWindows`:
+// the preview, a hack), "wayland" where $WAYLAND_DISPLAY is set and $DISPLAY is not, or the
+// session is sway's.
+std::string platformName(bool xWindows = false);
 
 // Plugins that show nothing anybody could see and deliver no input (offscreen, minimal).
 bool platformIsInvisible(const std::string& name);
