@@ -28,6 +28,7 @@ if [ "$(id -u)" = 0 ]; then
   if ! id "$USER_NAME" >/dev/null 2>&1; then
     useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
       "$USER_NAME" || fail "cannot make the user $USER_NAME"
+    MADE_USER=$USER_NAME
     trap 'cleanup; userdel "$USER_NAME" 2>/dev/null' EXIT
   fi
   chown -R "$USER_NAME" "$UHOME" "$RUNTIME"
@@ -85,7 +86,7 @@ sway_up() {
 }
 wait_for 30 sway_up || fail "sway did not start: $(tail -n 5 "$WORK/sway.log")"
 trap 'session swaymsg exit >/dev/null 2>&1; SWAYSOCK=${OUTER_SOCK:-$SWAYSOCK} session swaymsg exit \
-  >/dev/null 2>&1; sleep 0.5; cleanup; [ -z "${USER_NAME:-}" ] || userdel "$USER_NAME" 2>/dev/null' EXIT
+  >/dev/null 2>&1; sleep 0.5; cleanup; [ -z "${MADE_USER:-}" ] || userdel "$MADE_USER" 2>/dev/null' EXIT
 session swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
 # outputs PREFIX N: the compositor has N outputs whose names begin with PREFIX.
 outputs() { [ "$(session swaymsg -t get_outputs -r | grep -c "\"name\": \"$1")" = "$2" ]; }
