@@ -65,7 +65,6 @@ class frmMain : public Form {
   // timer control says, so the meadow goes on where it stood (and the restart clock, which
   // ran on meanwhile, restarts it at the next tick if its period is over).
   void sleep(bool asleep);
-  bool asleep() const { return asleep_; }
 
   // The flower animation.
   void DrawFlowerCount();  // LastFlower from maxFl and maxFlHalf
