@@ -24,7 +24,7 @@ packages=(
   libxcursor1:amd64 libxfixes3:amd64 libxinerama1:amd64 libxcomposite1:amd64
   # Linux build: Qt 6 Widgets on X11
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6svg6 libgif-dev libxcb-shm0-dev
-  libxcb-xinerama0-dev
+  libxcb-xinerama0-dev libxcb-dpms0-dev
   # end-to-end tests and screenshots: a virtual X server, synthetic input, image tools, fonts
   xvfb xauth xdotool x11-utils imagemagick fonts-comic-neue fonts-dejavu-core xscreensaver-data
   # xrdb (Xft.dpi for the scaled screens) and xrandr; a nested X server with two monitors

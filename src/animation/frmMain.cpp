@@ -44,7 +44,13 @@ frmMain::frmMain(MeadowState state)
 
 void frmMain::setAnimationTimer(bool on) {
   tmrAnimation.setTimerEnabled(on);
-  platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled());
+  platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled() && !asleep_);
+}
+
+void frmMain::sleep(bool asleep) {
+  if (asleep == asleep_) return;
+  asleep_ = asleep;
+  platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled() && !asleep_);
 }
 
 void frmMain::Form_Load() {

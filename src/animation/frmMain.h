@@ -61,6 +61,10 @@ class frmMain : public Form {
 
   // One frame: compose off screen, show it in one copy, restart the meadow when it is time.
   void tmrAnimation_Timer();
+  // While asleep the timer stands still, whatever a layout pass sets; awake, it runs as the
+  // timer control says, so the meadow goes on where it stood (and the restart clock, which
+  // ran on meanwhile, restarts it at the next tick if its period is over).
+  void sleep(bool asleep);
 
   // The flower animation.
   void DrawFlowerCount();  // LastFlower from maxFl and maxFlHalf
@@ -83,6 +87,7 @@ class frmMain : public Form {
   float PlantCount = 0;
   i32 FrameTick = 0, RestartTick = 0;
   bool DesktopCaptured = false;
+  bool covered = false;  // the backend found the window wholly covered
   Image StripPicture;
   i16 TileWidth = 0;
 
@@ -122,6 +127,7 @@ class frmMain : public Form {
   void print(std::string_view text, bool endLine);
 
   MeadowState meadow_;
+  bool asleep_ = false;
   SpriteBank sprites_;
   Surface tile_;  // one strip tile, scaled once per painting
 

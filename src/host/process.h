@@ -54,6 +54,9 @@ class Process {
   void dropLastMonitor();
   const std::vector<std::unique_ptr<frmMonitor>>& monitors() const { return monitors_; }
 
+  // The display is switched off (power saving), as the backend reports it.
+  bool displayOff = false;
+
   // Bounds the chain of reports between exitScreensaver and the error report.
   int exitReportDepth = 0;
 

@@ -1,5 +1,6 @@
 #include "host/saver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 
@@ -125,6 +126,23 @@ void Main() {
   }
 }
 
+namespace {
+// Asleep while no loaded meadow can be seen; awake, all of them, as soon as one can.
+void followSight(Guard& g) {
+  Process& p = P();
+  std::vector<frmMain*> meadows{&p.main()};
+  for (const auto& m : p.monitors()) {
+    if (p.forms.isLoaded(*m)) meadows.push_back(m.get());
+  }
+  bool seen = false;
+  g([&] {
+    seen = !p.displayOff &&
+           std::any_of(meadows.begin(), meadows.end(), [](frmMain* m) { return !m->covered; });
+  });
+  for (frmMain* m : meadows) g([&] { m->sleep(!seen); });
+}
+}  // namespace
+
 void monitorsChanged() {
   Process& p = P();
   Platform& os = p.platform;
@@ -157,6 +175,28 @@ void monitorsChanged() {
   for (std::size_t i = p.monitors().size() + 1; i < monitors.size(); ++i) {
     showOtherMonitor(g, i, monitors[i]);
   }
+  // A meadow that came counts as seen until its backend says otherwise; one that went no
+  // longer counts.
+  followSight(g);
+}
+
+void meadowSeen(const Form* window, bool seen) {
+  Process& p = P();
+  if (p.ScreenSaverMode == kFalse || !p.forms.isLoaded(p.main())) return;
+  Guard g("Saver", "meadowSeen");
+  bool hack = false;
+  g([&] { hack = p.platform.hackMode(); });
+  if (hack) return;
+  if (window == nullptr) {
+    p.displayOff = !seen;
+  } else if (window == &p.main()) {
+    p.main().covered = !seen;
+  } else {
+    for (const auto& m : p.monitors()) {
+      if (window == m.get()) m->covered = !seen;
+    }
+  }
+  followSight(g);
 }
 
 void restoreSystemState() {

@@ -26,6 +26,13 @@ void exitScreensaver();
 // monitor's window following the primary monitor. A backend delivers it after the change.
 void monitorsChanged();
 
+// What can be seen of the running mode changed: a meadow's window was wholly covered (seen
+// false) or shows again, or, without a window, the display was switched off or on again. While
+// no meadow can be seen every meadow's timer stands still, so the program wakes for nothing;
+// once one can, each goes on where it stood. A backend reports each change as it finds it;
+// in a hack (the daemon decides what is seen) and outside the running mode nothing changes.
+void meadowSeen(const Form* window, bool seen);
+
 // The session ends (a termination signal): every window unloads, the last loaded first, and
 // the process ends.
 [[noreturn]] void endSession();

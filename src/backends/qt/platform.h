@@ -14,6 +14,7 @@
 
 class QEventLoop;
 class QScreen;
+class QTimer;
 class QSettings;
 
 namespace ps::qt {
@@ -132,6 +133,14 @@ class QtPlatform : public Platform {
   void embed(Window& w, XWindow host);
   void takeInput(Window& w);
   void releaseInput();
+  // Tells the system whether the running mode's window can be seen (covered wholly or not),
+  // and whether the display is powered (DPMS), asked while that matters.
+  void watchSight(Window& w);
+  void watchDisplay();
+  void pollDisplay();
+  std::unique_ptr<QTimer> displayPoll_;
+  bool displayOff_ = false;
+  bool noDpms_ = false;
   void hostGone(Form& form);
   // Keeps a picture of the desktop's area (logical pixels) as it was.
   void keepDesktop(const QRect& area, QImage picture);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #include "backends/qt/form_window.h"
@@ -101,6 +102,10 @@ struct QtPlatform::Window {
   TileRegion tiles;            // a frame's rectangles gathered for Qt's repaint
   QPointer<QScreen> followed;  // the screen whose size the window takes
   QMetaObject::Connection following;
+  // Report whether the full screen can be seen: the X server's word, or Qt's exposure.
+  std::unique_ptr<VisibilityWatch> sight;
+  std::unique_ptr<QObject> exposure;
+  bool covered = false;  // as they last reported
 };
 
 QtPlatform::QtPlatform(Launch launch) : launch_(std::move(launch)) {
@@ -212,6 +217,9 @@ void QtPlatform::destroyWindow(Form& form) {
   if (w->timer) w->timer->stop();
   w->watch.reset();
   if (w->fullScreen) releaseInput();
+  w->sight.reset();
+  w->exposure.reset();
+  watchDisplay();
   w->widget->detach();
   w->widget->hide();
   // The widget's native window goes before the host it was placed in.
@@ -279,12 +287,93 @@ void QtPlatform::showFullScreen(Window& w) {
   followScreen(w, monitor < all.size() ? all[monitor] : primaryHead());
   fw->showFullScreen();
   fw->raise();
+  watchSight(w);
   if (monitor != 0) return;
   // The primary monitor's window takes the keyboard and the pointer wherever it is: the
   // other monitors' windows see input only when that cannot be had.
   fw->activateWindow();
   fw->setFocus();
   takeInput(w);
+}
+
+namespace {
+// Whether Qt can show the window: on Wayland the compositor stops exposing a surface that
+// nobody sees (it sends it no more frames). The X server's word is VisibilityWatch's.
+class ExposeWatch : public QObject {
+ public:
+  ExposeWatch(QWindow* window, std::function<void(bool)> changed)
+      : window_(window), changed_(std::move(changed)) {
+    window->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o == window_ && e->type() == QEvent::Expose && window_->isExposed() != exposed_) {
+      exposed_ = window_->isExposed();
+      changed_(exposed_);
+    }
+    return false;
+  }
+
+ private:
+  QPointer<QWindow> window_;
+  std::function<void(bool)> changed_;
+  bool exposed_ = true;
+};
+}  // namespace
+
+void QtPlatform::watchSight(Window& w) {
+  if (w.sight || w.exposure) return;
+  Form* form = w.form;
+  auto changed = [this, form](bool seen) {
+    Window* x = find(*form);
+    if (x == nullptr) return;
+    x->covered = !seen;
+    Saver::deliver([form, seen] { Saver::meadowSeen(form, seen); });
+    watchDisplay();
+  };
+  FormWindow* fw = w.widget.get();
+  if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    // The server's word on our window, over our own connection: Qt does not pass it on.
+    w.sight = std::make_unique<VisibilityWatch>(static_cast<XWindow>(fw->winId()), changed);
+  } else if (QWindow* handle = fw->windowHandle()) {
+    w.exposure = std::make_unique<ExposeWatch>(handle, changed);
+  }
+  watchDisplay();
+}
+
+void QtPlatform::watchDisplay() {
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || noDpms_) return;
+  // Asked once a second while a meadow shows, or while the display is off (to wake when it
+  // comes on again); never while every meadow is covered, which then costs no wake-up at all.
+  bool shows = false;
+  for (auto& [f, w] : windows_) shows = shows || (w->sight && !w->covered);
+  if (!displayPoll_) {
+    displayPoll_ = std::make_unique<QTimer>();
+    displayPoll_->setInterval(1000);
+    QObject::connect(displayPoll_.get(), &QTimer::timeout, [this] { pollDisplay(); });
+  }
+  if (shows || displayOff_) {
+    if (!displayPoll_->isActive()) displayPoll_->start();
+  } else {
+    displayPoll_->stop();
+  }
+}
+
+void QtPlatform::pollDisplay() {
+  X11* x = X11::instance();
+  std::optional<bool> on = x != nullptr ? x->displayPowered() : std::nullopt;
+  if (!on) {
+    // No DPMS on this server: nothing to ask again.
+    noDpms_ = true;
+    displayPoll_->stop();
+    if (!displayOff_) return;
+    on = true;  // the server went away from under it: count the display as on
+  }
+  if (*on != displayOff_) return;
+  displayOff_ = !*on;
+  Saver::deliver([seen = *on] { Saver::meadowSeen(nullptr, seen); });
+  watchDisplay();
 }
 
 void QtPlatform::takeInput(Window& w) {

@@ -1,5 +1,6 @@
 #include "backends/qt/x11.h"
 
+#include <xcb/dpms.h>
 #include <xcb/xcb.h>
 #include <xcb/xinerama.h>
 
@@ -60,25 +61,49 @@ std::optional<QSize> X11::size(XWindow w) {
   return s;
 }
 
-void X11::selectStructure(XWindow w) {
-  // Adds to what we may already ask of it; other clients' selections are not touched.
-  const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+void X11::select(XWindow w, std::uint32_t mask) {
+  // This connection watches each window for one thing only; other clients' selections (Qt's
+  // among them) are not touched.
   xcb_generic_error_t* e =
       xcb_request_check(c_, xcb_change_window_attributes_checked(c_, w, XCB_CW_EVENT_MASK, &mask));
   std::free(e);  // a window that is gone is noticed by the poll
 }
 
-void X11::drain(const std::function<void(XWindow, bool, QSize)>& onEvent) {
+void X11::selectStructure(XWindow w) {
+  select(w, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+}
+
+void X11::selectVisibility(XWindow w) {
+  select(w, XCB_EVENT_MASK_VISIBILITY_CHANGE);
+}
+
+std::optional<bool> X11::displayPowered() {
+  const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c_, &xcb_dpms_id);
+  if (ext == nullptr || !ext->present) return std::nullopt;
+  xcb_dpms_info_reply_t* r = xcb_dpms_info_reply(c_, xcb_dpms_info(c_), nullptr);
+  if (r == nullptr) return std::nullopt;
+  // Switched off, DPMS powers nothing down.
+  const bool on = r->state == 0 || r->power_level == XCB_DPMS_DPMS_MODE_ON;
+  std::free(r);
+  return on;
+}
+
+void X11::drain(const std::function<void(const XNews&)>& onEvent) {
   while (xcb_generic_event_t* ev = xcb_poll_for_event(c_)) {
     switch (ev->response_type & ~0x80) {
       case XCB_DESTROY_NOTIFY: {
         auto* d = reinterpret_cast<xcb_destroy_notify_event_t*>(ev);
-        onEvent(d->window, true, {});
+        onEvent(XNews{d->window, XNews::Destroyed, {}, false});
         break;
       }
       case XCB_CONFIGURE_NOTIFY: {
         auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(ev);
-        onEvent(c->window, false, QSize(c->width, c->height));
+        onEvent(XNews{c->window, XNews::Resized, QSize(c->width, c->height), false});
+        break;
+      }
+      case XCB_VISIBILITY_NOTIFY: {
+        auto* v = reinterpret_cast<xcb_visibility_notify_event_t*>(ev);
+        onEvent(XNews{v->window, XNews::Visibility, {}, v->state == XCB_VISIBILITY_FULLY_OBSCURED});
         break;
       }
       default:
@@ -180,14 +205,55 @@ std::vector<QRect> X11::xineramaHeads() {
   return heads;
 }
 
-struct HostWatch::Impl {
+namespace {
+// A watch of one window over the shared connection; the listeners alive now, so that news
+// reaches none that a callback ended.
+struct Listener {
   XWindow window = 0;
+  virtual void on(const XNews& news) = 0;
+  virtual ~Listener() = default;
+
+  static std::vector<Listener*>& all() {
+    static std::vector<Listener*> v;
+    return v;
+  }
+  static bool alive(Listener* l) {
+    auto& v = all();
+    return std::find(v.begin(), v.end(), l) != v.end();
+  }
+  void join() { all().push_back(this); }
+  void leave() {
+    auto& v = all();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  }
+};
+
+// Every watch shares the one connection, so one notifier reads it for all of them.
+void listen(X11& x) {
+  static std::unique_ptr<QSocketNotifier> notifier;
+  if (notifier) return;
+  notifier = std::make_unique<QSocketNotifier>(x.fd(), QSocketNotifier::Read);
+  QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+    X11::instance()->drain([](const XNews& news) {
+      std::vector<Listener*> listeners = Listener::all();  // a callback may end one
+      for (Listener* l : listeners) {
+        if (Listener::alive(l) && l->window == news.window) l->on(news);
+      }
+    });
+  });
+}
+}  // namespace
+
+struct HostWatch::Impl : Listener {
   std::function<void()> gone;
   std::function<void(QSize)> resized;
   QSize last;
   bool ended = false;
   QTimer poll;
 
+  void on(const XNews& news) override {
+    if (news.kind != XNews::Visibility) on(news.kind == XNews::Destroyed, news.size);
+  }
   // The news about our window, from an event or from the poll.
   void on(bool destroyed, QSize size) {
     if (ended) return;
@@ -203,33 +269,7 @@ struct HostWatch::Impl {
       resized(size);
     }
   }
-
-  static std::vector<Impl*>& all() {
-    static std::vector<Impl*> v;
-    return v;
-  }
-  static bool alive(Impl* i) {
-    auto& v = all();
-    return std::find(v.begin(), v.end(), i) != v.end();
-  }
 };
-
-namespace {
-// Every watch shares the one connection, so one notifier reads it for all of them.
-void listen(X11& x) {
-  static std::unique_ptr<QSocketNotifier> notifier;
-  if (notifier) return;
-  notifier = std::make_unique<QSocketNotifier>(x.fd(), QSocketNotifier::Read);
-  QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
-    X11::instance()->drain([](XWindow w, bool destroyed, QSize size) {
-      std::vector<HostWatch::Impl*> watches = HostWatch::Impl::all();  // a callback may end one
-      for (HostWatch::Impl* i : watches) {
-        if (HostWatch::Impl::alive(i) && i->window == w) i->on(destroyed, size);
-      }
-    });
-  });
-}
-}  // namespace
 
 HostWatch::HostWatch(XWindow window, std::function<void()> gone, std::function<void(QSize)> resized)
     : impl_(std::make_unique<Impl>()), window_(window) {
@@ -242,7 +282,7 @@ HostWatch::HostWatch(XWindow window, std::function<void()> gone, std::function<v
     x->selectStructure(window);
     listen(*x);
   }
-  Impl::all().push_back(me);
+  me->join();
   me->poll.setInterval(500);
   QObject::connect(&me->poll, &QTimer::timeout, [me] {
     X11* x = X11::instance();
@@ -253,8 +293,32 @@ HostWatch::HostWatch(XWindow window, std::function<void()> gone, std::function<v
 }
 
 HostWatch::~HostWatch() {
-  auto& v = Impl::all();
-  v.erase(std::remove(v.begin(), v.end(), impl_.get()), v.end());
+  impl_->leave();
+}
+
+struct VisibilityWatch::Impl : Listener {
+  std::function<void(bool)> changed;
+  bool seen = true;
+  void on(const XNews& news) override {
+    if (news.kind != XNews::Visibility || seen == !news.obscured) return;
+    seen = !news.obscured;
+    changed(seen);
+  }
+};
+
+VisibilityWatch::VisibilityWatch(XWindow window, std::function<void(bool)> changed)
+    : impl_(std::make_unique<Impl>()) {
+  impl_->window = window;
+  impl_->changed = std::move(changed);
+  if (X11* x = X11::instance()) {
+    x->selectVisibility(window);
+    listen(*x);
+  }
+  impl_->join();
+}
+
+VisibilityWatch::~VisibilityWatch() {
+  impl_->leave();
 }
 
 }  // namespace ps::qt

@@ -19,6 +19,15 @@ namespace ps::qt {
 
 using XWindow = std::uint32_t;
 
+// What the server told of a window we look at.
+struct XNews {
+  enum Kind { Destroyed, Resized, Visibility };
+  XWindow window = 0;
+  Kind kind = Resized;
+  QSize size;             // Resized
+  bool obscured = false;  // Visibility: wholly covered by other windows
+};
+
 // A connection to the X server named by DISPLAY; empty when there is none.
 class X11 {
  public:
@@ -30,9 +39,14 @@ class X11 {
   std::optional<QSize> size(XWindow w);
   // Ask for the window's structure events (destroy, resize) on this connection.
   void selectStructure(XWindow w);
+  // Ask for the window's visibility events (covered wholly, partly or not at all).
+  void selectVisibility(XWindow w);
   int fd() const;
-  // Reads what the server sent; calls back for the destroyed and resized windows.
-  void drain(const std::function<void(XWindow, bool destroyed, QSize size)>& onEvent);
+  // Reads what the server sent; calls back for each destroyed, resized or covered window.
+  void drain(const std::function<void(const XNews&)>& onEvent);
+  // Whether the display is powered (DPMS): false while it is switched off (standby, suspend,
+  // off); nothing where the server has no DPMS.
+  std::optional<bool> displayPowered();
   // The desktop as XScreenSaver's image loader hands it to its hacks: `loader` (its
   // xscreensaver-getimage) draws into a pixmap of ours for `window` and names on the window
   // what it drew; only a grab of the desktop counts. Nothing where the user forbids desktop
@@ -44,6 +58,7 @@ class X11 {
 
  private:
   explicit X11(xcb_connection_t* c);
+  void select(XWindow w, std::uint32_t mask);
   xcb_connection_t* c_;
   XWindow root_ = 0;
 };
@@ -66,6 +81,21 @@ class HostWatch {
  private:
   std::unique_ptr<Impl> impl_;
   XWindow window_;
+};
+
+// Reports whether a window of ours can be seen: not while other windows (a screen locker's)
+// cover it wholly. Each change of the server's word is told once.
+class VisibilityWatch {
+ public:
+  VisibilityWatch(XWindow window, std::function<void(bool seen)> changed);
+  ~VisibilityWatch();
+  VisibilityWatch(const VisibilityWatch&) = delete;
+  VisibilityWatch& operator=(const VisibilityWatch&) = delete;
+
+  struct Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace ps::qt

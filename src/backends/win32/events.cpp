@@ -154,6 +154,16 @@ LRESULT Win32Platform::handle(NativeForm& nf, UINT msg, WPARAM wp, LPARAM lp) {
         Saver::deliver([] { Saver::monitorsChanged(); });
       }
       break;
+    case WM_POWERBROADCAST:
+      if (wp == PBT_POWERSETTINGCHANGE && lp != 0) {
+        const auto& setting = *reinterpret_cast<const POWERBROADCAST_SETTING*>(lp);
+        if (std::optional<bool> shows = consoleDisplayShows(setting)) {
+          trace(std::string("displayPower(") + (*shows ? "on" : "off") + ")");
+          Saver::deliver([seen = *shows] { Saver::meadowSeen(nullptr, seen); });
+        }
+        return TRUE;
+      }
+      break;
     case WM_ACTIVATE:
       // Keyboard focus comes back to the control that had it, as in a dialog box.
       if (LOWORD(wp) == WA_INACTIVE) {

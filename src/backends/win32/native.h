@@ -59,6 +59,7 @@ struct Win32Platform::NativeForm {
   bool destroying = false;  // the native window is going away
   bool destroyedOutside = false;
   bool maximized = false;
+  HPOWERNOTIFY displayPower = nullptr;  // the console display's power notifications
   std::vector<std::unique_ptr<NativeControl>> controls;  // in the model's order
   bool hasNative = false;                                // any native child control
   std::string caption;

@@ -133,6 +133,8 @@ class Win32Platform final : public Platform {
   const Image* picture(NativeForm& nf, const Control& c);
   HICON icon(NativeForm& nf, const Control& c);
   void killTimer(NativeForm& nf);
+  // The meadow on the primary monitor hears of the console display's power (on, or off).
+  void watchDisplayPower(NativeForm& nf, bool on);
   void dpiChanged(NativeForm& nf, int dpi, const RECT* suggested);
   // The meadow's pixels are shown in blocks at its monitor's resolution; other windows' are not.
   static double scaleOf(const NativeForm& nf);

@@ -1,5 +1,7 @@
 #include "backends/win32/util.h"
 
+#include <cstring>
+
 namespace ps::win32 {
 
 std::wstring widen(std::string_view utf8) {
@@ -18,6 +20,25 @@ std::string narrow(std::wstring_view wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), s.data(), n, nullptr,
                       nullptr);
   return s;
+}
+
+const GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+std::optional<bool> consoleDisplayShows(const POWERBROADCAST_SETTING& setting) {
+  if (!IsEqualGUID(setting.PowerSetting, kConsoleDisplayState)) return std::nullopt;
+  if (setting.DataLength != sizeof(DWORD)) return std::nullopt;
+  DWORD state = 0;
+  std::memcpy(&state, setting.Data, sizeof state);
+  switch (state) {
+    case 0:  // off
+      return false;
+    case 1:  // on
+    case 2:  // dimmed
+      return true;
+    default:
+      return std::nullopt;
+  }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Small helpers of the Win32 backend: text conversions, handles, the test trace.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,13 @@ inline Hwnd fromHwnd(HWND h) {
 inline COLORREF colorRef(u32 rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
+
+// What a power-setting notification (WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE) says of the
+// console's display: false when it was switched off, true when it is on (or only dimmed, which
+// still shows the meadow); nothing when it speaks of another setting or is malformed.
+std::optional<bool> consoleDisplayShows(const POWERBROADCAST_SETTING& setting);
+// GUID_CONSOLE_DISPLAY_STATE, kept here so that no import library has to provide it.
+extern const GUID kConsoleDisplayState;
 
 // When the environment variable PETALSTREAM_TRACE names a file, the backend appends one line
 // per system call it makes there (the call, its arguments and its result), so that end-to-end

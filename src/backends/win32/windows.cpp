@@ -111,6 +111,26 @@ struct MonitorList {
 };
 }  // namespace
 
+void Win32Platform::watchDisplayPower(NativeForm& nf, bool on) {
+  // Looked up at run time: only Windows Vista and later tell of the display's power.
+  using Register = HPOWERNOTIFY(WINAPI*)(HANDLE, LPCGUID, DWORD);
+  using Unregister = BOOL(WINAPI*)(HPOWERNOTIFY);
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  static const auto reg = reinterpret_cast<Register>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "RegisterPowerSettingNotification")));
+  static const auto unreg = reinterpret_cast<Unregister>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "UnregisterPowerSettingNotification")));
+  if (on && !nf.displayPower && reg) {
+    // Windows tells the current state at once, and each change after it.
+    nf.displayPower = reg(nf.hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    trace(std::string("RegisterPowerSettingNotification(") + nf.form->name() +
+          ") = " + (nf.displayPower ? "1" : "0"));
+  } else if (!on && nf.displayPower) {
+    if (unreg) unreg(nf.displayPower);
+    nf.displayPower = nullptr;
+  }
+}
+
 std::vector<Rect> Win32Platform::monitors() {
   // Looked up at run time: Windows 95 and NT 4 know only one screen.
   using Enum = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
@@ -208,6 +228,7 @@ void Win32Platform::destroyWindow(Form& form) {
   nf->destroying = true;
   endModal(*nf);
   killTimer(*nf);
+  watchDisplayPower(*nf, false);
   hosted_.erase(nf->hwnd);
   for (auto& [key, ic] : nf->icons) DestroyIcon(ic);
   nf->icons.clear();
@@ -277,6 +298,7 @@ void Win32Platform::showWindow(Form& form) {
   }
   if (find(form) != nf) return;                      // unloaded by its own resize
   if (nf->maximized && form.monitor() != 0) return;  // the primary monitor's keeps the focus
+  if (nf->maximized) watchDisplayPower(*nf, true);
   SetForegroundWindow(nf->hwnd);
   focusFirst(*nf);
 }
