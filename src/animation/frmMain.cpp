@@ -50,7 +50,7 @@ void frmMain::setAnimationTimer(bool on) {
 void frmMain::sleep(bool asleep) {
   if (asleep == asleep_) return;
   asleep_ = asleep;
-  platform().setTimer(*this, tmrAnimation.interval(), tmrAnimation.enabled() && !asleep_);
+  setAnimationTimer(tmrAnimation.enabled());
 }
 
 void frmMain::Form_Load() {

@@ -107,8 +107,6 @@ class frmMain : public Form {
   // Bytes held by the surfaces and sprites.
   std::size_t bytesHeld() const;
 
-  const MeadowState& meadow() const { return meadow_; }
-
  private:
   // Every random choice of this meadow, from its own sequence.
   i16 Zz(i16 lo, i16 hi) { return Allgemein::Zz(meadow_.random, lo, hi); }
