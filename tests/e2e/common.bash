@@ -85,6 +85,40 @@ wait_exit() {
 }
 
 alive() { kill -0 "$1" 2>/dev/null; }
+
+# wakeups PID SECONDS: the process's wake-ups (voluntary context switches of all its threads)
+# over that time; a thread that ends meanwhile (Qt's pooled threads do) is not counted.
+switches() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    echo "${t##*/} $(awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status" 2>/dev/null)"
+  done
+}
+wakeups() {
+  local before
+  before=$(switches "$1")
+  sleep "$2"
+  awk 'NR == FNR { was[$1] = $2; next } $2 != "" { n += $2 - was[$1] } END { print n + 0 }' \
+    <(echo "$before") <(switches "$1")
+}
+# ticking WHEN: the meadow of APP wakes at least as often as its timer, 50 times a second.
+# Wake-ups are counted over WAKE_SECONDS (2 unless set; bench/wakeups.sh sets more).
+WAKE_SECONDS=${WAKE_SECONDS:-2}
+ticking() {
+  local n
+  n=$(wakeups "$APP" "$WAKE_SECONDS")
+  [ "$n" -ge $((30 * WAKE_SECONDS)) ] ||
+    fail "$n wake-ups in $WAKE_SECONDS s $1 (50 a second expected)"
+  ok "$1: $n wake-ups in $WAKE_SECONDS s"
+}
+# sleeping WHEN: APP makes no wake-ups of its own.
+sleeping() {
+  local n
+  n=$(wakeups "$APP" "$WAKE_SECONDS")
+  [ "$n" -le "$WAKE_SECONDS" ] || fail "$n wake-ups in $WAKE_SECONDS s $1"
+  alive "$APP" || fail "the program ended $1"
+  ok "$1: $n wake-ups in $WAKE_SECONDS s"
+}
 source "$(dirname "${BASH_SOURCE[0]}")/../wait.bash"
 
 # wait_window NAME SECONDS: the id of a visible window whose name matches, or fails.

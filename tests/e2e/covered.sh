@@ -7,29 +7,12 @@ source "$(dirname "$0")/common.bash"
 COVER="$BUILD/petalstream-cover"
 [ -x "$COVER" ] || fail "$COVER is not built"
 
-# wakeups PID SECONDS: the process's voluntary context switches over that time.
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'; }
-wakeups() {
-  local before
-  before=$(switches "$1")
-  sleep "$2"
-  echo $(($(switches "$1") - before))
-}
-
 # cover: the covering window, its PID in $COVERING, once the server has mapped it.
 cover() {
   "$COVER" >"$WORK/cover.out" 2>&1 &
   COVERING=$!
   PIDS+=($COVERING)
   wait_for 5 grep -q covered "$WORK/cover.out" || fail "the covering window did not appear"
-}
-
-# ticking WHEN: the meadow wakes about 50 times a second (its timer runs).
-ticking() {
-  local n
-  n=$(wakeups "$APP" 2)
-  [ "$n" -ge 60 ] || fail "$n wake-ups in 2 s $1 (50 a second expected)"
-  ok "$1: $n wake-ups in 2 s"
 }
 
 start_x 640x480
@@ -42,10 +25,7 @@ ticking "while the meadow shows"
 
 cover
 sleep 0.5
-hidden=$(wakeups "$APP" 2)
-[ "$hidden" -le 2 ] || fail "$hidden wake-ups in 2 s while covered"
-alive "$APP" || fail "the program ended while covered"
-ok "covered: $hidden wake-ups in 2 s"
+sleeping "while covered"
 
 kill "$COVERING"
 sleep 0.5

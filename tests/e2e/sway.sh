@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # A wlroots compositor, natively (a headless sway with two outputs, Qt's Wayland platform): /S
 # covers every output with a meadow of its own, also one created while it runs, and an output
-# that goes takes its meadow along; it holds off no idle daemon; a key, a click or a
-# pointer move of 3 pixels ends it with exit code 0, moves of 1 or 2 pixels do not; /C shows
-# the settings dialog, which the compositor closes. Under sway, or without an X display, the
-# program finds the Wayland platform itself. sway refuses to run as root, so as root the
-# test makes an unprivileged user for the session and removes it at the end.
+# that goes takes its meadow along; it holds off no idle daemon; a key, a click or a pointer
+# move of 3 pixels ends it with exit code 0, moves of 1 or 2 pixels do not; it wakes no more
+# while no output shows a meadow; /C shows the settings dialog, which the compositor closes.
+# Under sway, or without an X display, the program finds the Wayland platform itself. sway
+# refuses to run as root, so as root the test makes an unprivileged user for the session and
+# removes it at the end.
 source "$(dirname "$0")/common.bash"
 for tool in sway swaymsg grim wtype; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh)"
@@ -166,6 +167,43 @@ alive "$APP" || fail "moves of 1 and 2 pixels ended /S: $(tail -n 5 "$WORK/point
 session "$VPOINTER" move 3 0 || fail "the virtual pointer failed"
 ended_by pointer "a pointer move of 3 pixels"
 ok "pointer moves of 1 and 2 pixels end nothing, 3 pixels end /S (exit code 0)"
+
+# --- nobody looks. The compositor sends no frames to a surface that no output shows, as when
+# the outputs are powered off: the meadows stop their timer and wake no more. Here each output
+# shows another workspace (this sway, wlroots 0.15, can power off no headless output: its
+# "dpms off" fails to commit); one meadow in view keeps them ticking; back in view they go on.
+# workspace_of NAME: the workspace an output shows.
+workspace_of() {
+  session swaymsg -t get_outputs -r | awk -v out="\"$1\"," \
+    '$1 == "\"name\":" { mine = ($2 == out) } mine && $1 == "\"current_workspace\":" {
+      gsub(/[",]/, "", $2); print $2; exit }'
+}
+start_saver asleep
+outs=($(session swaymsg -t get_outputs -r | sed -n 's/^    "name": "\(.*\)",$/\1/p'))
+back=()
+for out in "${outs[@]}"; do
+  ws=$(workspace_of "$out")
+  [ -n "$ws" ] || fail "sway names no workspace of $out"
+  back+=("focus output $out; workspace $ws")
+done
+sleep 1
+ticking "/S under sway, every meadow in view"
+for out in "${outs[@]}"; do
+  [ "$out" = "${outs[-1]}" ] && ticking "one meadow in view"
+  session swaymsg "focus output $out; workspace hidden-$out" >/dev/null
+  sleep 0.5
+done
+sleeping "no meadow in view"
+session swaymsg "$(IFS=';'; echo "${back[*]}")" >/dev/null
+sleep 0.5
+ticking "back in view"
+for out in "${outs[@]}"; do
+  wait_for 10 meadow_on "$out" || fail "no meadow on $out back in view"
+done
+session swaymsg "focus output ${outs[0]}" >/dev/null
+session wtype -s 1500 -k space || fail "wtype failed"
+ended_by asleep "a key"
+ok "the meadows sleep while no output shows them and go on when one does"
 
 # As an idle daemon started by sway starts it: no platform named, sway's XWayland display
 # beside the compositor's (through XWayland one output would stay uncovered).
