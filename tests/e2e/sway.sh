@@ -169,9 +169,10 @@ ended_by pointer "a pointer move of 3 pixels"
 ok "pointer moves of 1 and 2 pixels end nothing, 3 pixels end /S (exit code 0)"
 
 # --- nobody looks. The compositor sends no frames to a surface that no output shows, as when
-# the outputs are powered off: the meadows stop their timer and wake no more. Here each output
-# shows another workspace (this sway, wlroots 0.15, can power off no headless output: its
-# "dpms off" fails to commit); one meadow in view keeps them ticking; back in view they go on.
+# the outputs are powered off: the meadows stop their timer and wake no more. Powered off where
+# this sway can (wlroots 0.15 powers off no headless output: "dpms off" fails to commit), and
+# with each output showing another workspace; one meadow in view keeps them ticking; back in
+# view they go on.
 # workspace_of NAME: the workspace an output shows.
 workspace_of() {
   session swaymsg -t get_outputs -r | awk -v out="\"$1\"," \
@@ -188,6 +189,16 @@ for out in "${outs[@]}"; do
 done
 sleep 1
 ticking "/S under sway, every meadow in view"
+session swaymsg "output * dpms off" >/dev/null
+if [ "$(session swaymsg -t get_outputs -r | grep -c '"dpms": false')" = "${#outs[@]}" ]; then
+  sleeping "with the outputs powered off"
+  session swaymsg "output * dpms on" >/dev/null
+  sleep 0.5
+  ticking "with the outputs powered on again"
+else
+  session swaymsg "output * dpms on" >/dev/null
+  echo "note: this sway cannot power its outputs off (dpms); workspaces stand in"
+fi
 for out in "${outs[@]}"; do
   [ "$out" = "${outs[-1]}" ] && ticking "one meadow in view"
   session swaymsg "focus output $out; workspace hidden-$out" >/dev/null
@@ -200,6 +211,7 @@ ticking "back in view"
 for out in "${outs[@]}"; do
   wait_for 10 meadow_on "$out" || fail "no meadow on $out back in view"
 done
+cp "$WORK/${outs[0]}.png" "$BUILD/e2e-sway-awake.png"
 session swaymsg "focus output ${outs[0]}" >/dev/null
 session wtype -s 1500 -k space || fail "wtype failed"
 ended_by asleep "a key"
