@@ -28,6 +28,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/dpms.h>
 
 #include "backends/qt/form_window.h"
 #include "backends/qt/launch.h"
@@ -803,6 +804,36 @@ TEST(Windows, AWindowUnloadedByItsOwnTickTicksNoMore) {
   QTest::qWait(100);
   EXPECT_EQ(f.ticks, 1);
   EXPECT_FALSE(w.process.forms.isLoaded(f));
+}
+
+// The display's power, read once a second: each change is told once; a server without DPMS
+// is asked no more, and a display that was off then counts as on again, never dark for good.
+TEST(Windows, TheDisplaysPowerIsToldOnceAChangeAndNotAskedOfAServerWithoutIt) {
+  EXPECT_TRUE(DisplayPower::powered(true, XCB_DPMS_DPMS_MODE_ON));
+  EXPECT_FALSE(DisplayPower::powered(true, XCB_DPMS_DPMS_MODE_STANDBY));
+  EXPECT_FALSE(DisplayPower::powered(true, XCB_DPMS_DPMS_MODE_SUSPEND));
+  EXPECT_FALSE(DisplayPower::powered(true, XCB_DPMS_DPMS_MODE_OFF));
+  EXPECT_TRUE(DisplayPower::powered(false, XCB_DPMS_DPMS_MODE_OFF));
+
+  DisplayPower p;
+  using News = DisplayPower::News;
+  auto told = [](News n) { return n.powered ? (*n.powered ? "on" : "off") : "-"; };
+  std::vector<std::string> seq;
+  for (std::optional<bool> r : {true, false, false, true, true, false})
+    seq.push_back(told(p.read(r)));
+  EXPECT_EQ(seq, (std::vector<std::string>{"-", "off", "-", "on", "-", "off"}));
+  EXPECT_TRUE(p.off());
+  EXPECT_TRUE(p.known());
+  News gone = p.read(std::nullopt);
+  EXPECT_EQ(told(gone), std::string("on"));
+  EXPECT_FALSE(gone.askAgain);
+  EXPECT_FALSE(p.off());
+  EXPECT_FALSE(p.known());
+
+  DisplayPower none;
+  News n = none.read(std::nullopt);
+  EXPECT_FALSE(n.powered);
+  EXPECT_FALSE(n.askAgain);
 }
 
 TEST(Windows, PresentedPixelsAreWhatTheWindowShows) {

@@ -139,8 +139,7 @@ class QtPlatform : public Platform {
   void watchDisplay();
   void pollDisplay();
   std::unique_ptr<QTimer> displayPoll_;
-  bool displayOff_ = false;
-  bool noDpms_ = false;
+  DisplayPower power_;
   void hostGone(Form& form);
   // Keeps a picture of the desktop's area (logical pixels) as it was.
   void keepDesktop(const QRect& area, QImage picture);

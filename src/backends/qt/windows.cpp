@@ -343,7 +343,7 @@ void QtPlatform::watchSight(Window& w) {
 }
 
 void QtPlatform::watchDisplay() {
-  if (QGuiApplication::platformName() != QLatin1String("xcb") || noDpms_) return;
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || !power_.known()) return;
   // Asked once a second while a meadow shows, or while the display is off (to wake when it
   // comes on again); never while every meadow is covered, which then costs no wake-up at all.
   bool shows = false;
@@ -353,7 +353,7 @@ void QtPlatform::watchDisplay() {
     displayPoll_->setInterval(1000);
     QObject::connect(displayPoll_.get(), &QTimer::timeout, [this] { pollDisplay(); });
   }
-  if (shows || displayOff_) {
+  if (shows || power_.off()) {
     if (!displayPoll_->isActive()) displayPoll_->start();
   } else {
     displayPoll_->stop();
@@ -362,17 +362,10 @@ void QtPlatform::watchDisplay() {
 
 void QtPlatform::pollDisplay() {
   X11* x = X11::instance();
-  std::optional<bool> on = x != nullptr ? x->displayPowered() : std::nullopt;
-  if (!on) {
-    // No DPMS on this server: nothing to ask again.
-    noDpms_ = true;
-    displayPoll_->stop();
-    if (!displayOff_) return;
-    on = true;  // the server went away from under it: count the display as on
-  }
-  if (*on != displayOff_) return;
-  displayOff_ = !*on;
-  Saver::deliver([seen = *on] { Saver::meadowSeen(nullptr, seen); });
+  const DisplayPower::News news = power_.read(x != nullptr ? x->displayPowered() : std::nullopt);
+  if (!news.askAgain) displayPoll_->stop();
+  if (!news.powered) return;
+  Saver::deliver([seen = *news.powered] { Saver::meadowSeen(nullptr, seen); });
   watchDisplay();
 }
 

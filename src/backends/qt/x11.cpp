@@ -82,10 +82,27 @@ std::optional<bool> X11::displayPowered() {
   if (ext == nullptr || !ext->present) return std::nullopt;
   xcb_dpms_info_reply_t* r = xcb_dpms_info_reply(c_, xcb_dpms_info(c_), nullptr);
   if (r == nullptr) return std::nullopt;
-  // Switched off, DPMS powers nothing down.
-  const bool on = r->state == 0 || r->power_level == XCB_DPMS_DPMS_MODE_ON;
+  const bool on = DisplayPower::powered(r->state != 0, r->power_level);
   std::free(r);
   return on;
+}
+
+bool DisplayPower::powered(bool enabled, std::uint16_t level) {
+  return !enabled || level == XCB_DPMS_DPMS_MODE_ON;
+}
+
+DisplayPower::News DisplayPower::read(std::optional<bool> powered) {
+  News news;
+  if (!powered) {
+    // No DPMS (or no server any more): nothing to ask again, and nothing stays dark.
+    none_ = true;
+    news.askAgain = false;
+    powered = true;
+  }
+  if (*powered == !off_) return news;
+  off_ = !*powered;
+  news.powered = *powered;
+  return news;
 }
 
 void X11::drain(const std::function<void(const XNews&)>& onEvent) {

@@ -44,8 +44,7 @@ class X11 {
   int fd() const;
   // Reads what the server sent; calls back for each destroyed, resized or covered window.
   void drain(const std::function<void(const XNews&)>& onEvent);
-  // Whether the display is powered (DPMS): false while it is switched off (standby, suspend,
-  // off); nothing where the server has no DPMS.
+  // Whether the display is powered (DPMS); nothing where the server has no DPMS.
   std::optional<bool> displayPowered();
   // The desktop as XScreenSaver's image loader hands it to its hacks: `loader` (its
   // xscreensaver-getimage) draws into a pixmap of ours for `window` and names on the window
@@ -61,6 +60,28 @@ class X11 {
   void select(XWindow w, std::uint32_t mask);
   xcb_connection_t* c_;
   XWindow root_ = 0;
+};
+
+// The display's power as the running mode follows it, from one DPMS reading to the next.
+class DisplayPower {
+ public:
+  // What DPMS's state and power level mean: off in standby, suspend and off; switched off
+  // (enabled false), DPMS powers nothing down.
+  static bool powered(bool enabled, std::uint16_t level);
+
+  struct News {
+    std::optional<bool> powered;  // a change to tell: on again, or off
+    bool askAgain = true;         // false once the server showed it has no DPMS
+  };
+  // Takes a reading (nothing where the server has no DPMS: the display then counts as on).
+  News read(std::optional<bool> powered);
+  bool off() const { return off_; }
+  // Whether asking the server is of any use.
+  bool known() const { return !none_; }
+
+ private:
+  bool off_ = false;
+  bool none_ = false;
 };
 
 // True when an X display can be opened (checked before Qt is started).
