@@ -2,8 +2,9 @@
 # The running mode of the real PetalStream.scr under Wine: /S covers the screen with the meadow
 # (blue background, grass band, the date line and address at the bottom), hides the pointer and
 # sets both system flags; a mouse creep of 2 pixels keeps it running, 3 pixels end it; a key
-# ends it; the ending shows the pointer and restores both flags. Also: the timer keeps 20 ms,
-# a mouse button ends it, and the desktop background is the screen as it was before.
+# ends it; the ending shows the pointer and restores both flags. Also: the timer keeps 20 ms
+# and stands still while the display is switched off, a mouse button ends it, and the desktop
+# background is the screen as it was before.
 source "$(dirname "$0")/lib.bash"
 
 W=1280
@@ -64,6 +65,22 @@ if [ -n "$t250" ] && [ -n "$t750" ]; then
 else
   fail "no 750 ticks within 30 s"
 fi
+# The console's display switched off: the meadow's timer stands still until it is on again.
+check "the meadow asks to hear of the display's power" \
+  traced '^RegisterPowerSettingNotification\(frmMain\) = 1$'
+power() { timeout 60 wine "$HELPERS/display_power.exe" "$1" >>"$WORK/wine.log" 2>&1; }
+# after MARK PATTERN: a line matching PATTERN was traced after the first line matching MARK.
+after() { sed -n "/$1/,\$p" "$TRACE" 2>/dev/null | grep -qE "$2"; }
+check "the display's power-off reaches the program" power off
+check "... which stops the meadow's timer" \
+  wait_for 10 after '^displayPower(off)$' '^setTimer\(frmMain,20,0\)$'
+ticks=$(count_traced '^ticks\(')
+sleep 6
+check "... so that it ticks no more (no 250 ticks in 6 s)" test "$(count_traced '^ticks\(')" = "$ticks"
+check "the display's power-on reaches the program" power on
+check "... which starts the timer again" \
+  wait_for 10 after '^displayPower(on)$' '^setTimer\(frmMain,20,1\)$'
+check "... and the meadow ticks on" wait_for 15 after '^displayPower(on)$' '^ticks\('
 xdotool key a
 check "a key ends it" wait_for 15 saver_ended
 check "... with the pointer back" traced '^ShowCursor\(-1\) = 0$'
