@@ -135,12 +135,13 @@ wait_window() {
 # shot FILE [WINDOW]: a PNG of the screen, or of the screen's area that a window covers (what
 # is seen there, whichever program's windows draw it).
 shot() {
-  local crop=()
+  local crop=() area
   if [ -n "${2:-}" ]; then
     # The absolute corner is the border's; the window's own area starts inside it.
-    crop=(-crop "$(xwininfo -id "$2" | awk '/Absolute upper-left X/ {x=$4}
+    area=$(xwininfo -id "$2" 2>/dev/null | awk '/Absolute upper-left X/ {x=$4}
       /Absolute upper-left Y/ {y=$4} /Width:/ {w=$2} /Height:/ {h=$2} /Border width/ {b=$3}
-      END {print w "x" h "+" x + b "+" y + b}')" +repage)
+      END {print w "x" h "+" x + b "+" y + b}') || fail "screenshot $1: no window $2"
+    crop=(-crop "$area" +repage)
   fi
   import -window root "${crop[@]}" "$1" 2>/dev/null || fail "screenshot $1 failed"
 }
