@@ -116,11 +116,14 @@ meadow_on() {
 views() { session swaymsg -t get_tree -r | grep -cE "\"pid\": $APP([^0-9]|$)" || true; }
 views_are() { [ "$(views)" = "$1" ]; }
 
+# output_names: the names of the compositor's outputs.
+output_names() { session swaymsg -t get_outputs -r | sed -n 's/^    "name": "\(.*\)",$/\1/p'; }
+
 # start_saver NAME: /S in the background (APP), until every output shows a meadow of its own;
 # APP_SWAYSOCK, where set, is the sway socket the program is told of.
 start_saver() {
   local name=$1 out outs
-  outs=($(session swaymsg -t get_outputs -r | sed -n 's/^    "name": "\(.*\)",$/\1/p'))
+  outs=($(output_names))
   SWAYSOCK=${APP_SWAYSOCK-$SWAYSOCK} in_background "$WORK/$name.log" "$BIN" /S
   APP=$LAST
   for out in "${outs[@]}"; do
@@ -180,7 +183,7 @@ workspace_of() {
       gsub(/[",]/, "", $2); print $2; exit }'
 }
 start_saver asleep
-outs=($(session swaymsg -t get_outputs -r | sed -n 's/^    "name": "\(.*\)",$/\1/p'))
+outs=($(output_names))
 back=()
 for out in "${outs[@]}"; do
   ws=$(workspace_of "$out")

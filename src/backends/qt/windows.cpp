@@ -362,10 +362,10 @@ void QtPlatform::watchDisplay() {
 
 void QtPlatform::pollDisplay() {
   X11* x = X11::instance();
-  const DisplayPower::News news = power_.read(x != nullptr ? x->displayPowered() : std::nullopt);
-  if (!news.askAgain) displayPoll_->stop();
-  if (!news.powered) return;
-  Saver::deliver([seen = *news.powered] { Saver::meadowSeen(nullptr, seen); });
+  const std::optional<bool> news = power_.read(x != nullptr ? x->displayPowered() : std::nullopt);
+  if (!power_.known()) displayPoll_->stop();
+  if (!news) return;
+  Saver::deliver([seen = *news] { Saver::meadowSeen(nullptr, seen); });
   watchDisplay();
 }
 

@@ -91,18 +91,15 @@ bool DisplayPower::powered(bool enabled, std::uint16_t level) {
   return !enabled || level == XCB_DPMS_DPMS_MODE_ON;
 }
 
-DisplayPower::News DisplayPower::read(std::optional<bool> powered) {
-  News news;
+std::optional<bool> DisplayPower::read(std::optional<bool> powered) {
   if (!powered) {
     // No DPMS (or no server any more): nothing to ask again, and nothing stays dark.
     none_ = true;
-    news.askAgain = false;
     powered = true;
   }
-  if (*powered == !off_) return news;
+  if (*powered == !off_) return std::nullopt;
   off_ = !*powered;
-  news.powered = *powered;
-  return news;
+  return powered;
 }
 
 void X11::drain(const std::function<void(const XNews&)>& onEvent) {

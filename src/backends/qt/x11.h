@@ -69,12 +69,9 @@ class DisplayPower {
   // (enabled false), DPMS powers nothing down.
   static bool powered(bool enabled, std::uint16_t level);
 
-  struct News {
-    std::optional<bool> powered;  // a change to tell: on again, or off
-    bool askAgain = true;         // false once the server showed it has no DPMS
-  };
-  // Takes a reading (nothing where the server has no DPMS: the display then counts as on).
-  News read(std::optional<bool> powered);
+  // Takes a reading (nothing where the server has no DPMS: the display then counts as on,
+  // and asking again is of no use); returns the change to tell: on again, or off.
+  std::optional<bool> read(std::optional<bool> powered);
   bool off() const { return off_; }
   // Whether asking the server is of any use.
   bool known() const { return !none_; }
